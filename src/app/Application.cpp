@@ -1,0 +1,8 @@
+#include "app/Application.h"
+
+#include "app/frmClock.h"
+
+Application::Application(platform::Platform& p)
+    : platform(p), setting(p), form(setting), anime(*this), voice(*this), clock(*this) {}
+
+Application::~Application() = default;

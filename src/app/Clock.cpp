@@ -1,0 +1,26 @@
+#include "app/Clock.h"
+
+#include "app/Application.h"
+#include "app/frmClock.h"
+
+void Clock::Main() {
+    app_.clockWindow = std::make_unique<frmClock>(app_);
+    frmClock& f = *app_.clockWindow;
+    f.Form_Load();
+    f.Show();
+}
+
+void Clock::UpdateClockDisplay() {
+    const platform::LocalTime now = app_.platform.clock.Now();
+    if (now.second == LastSecondDrawn) return;
+    LastSecondDrawn = static_cast<int16_t>(now.second);
+
+    const int shownHour = now.hour > 12 ? now.hour - 12 : now.hour;
+    app_.anime.DrawTimeDigits(static_cast<int16_t>(shownHour), static_cast<int16_t>(now.minute),
+                              static_cast<int16_t>(now.second));
+
+    frmClock& f = *app_.clockWindow;
+    f.imgAMPM(0).SetPicture(now.hour <= 11 ? f.imgAMPMPicture[1] : f.imgAMPMPicture[2]);
+}
+
+void Clock::DragWindow(platform::Form& window) { window.StartDrag(); }

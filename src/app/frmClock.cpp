@@ -1,0 +1,163 @@
+#include "app/frmClock.h"
+
+#include <string>
+
+#include "app/Application.h"
+
+using platform::LoadPicture;
+using platform::Picture;
+
+namespace {
+
+// A built-in picture, or a blank one of the expected size should it be
+// missing, so that every copy from it stays in bounds.
+Picture Built(std::string_view name, int width, int height) {
+    Picture pic = LoadPicture(name);
+    if (pic.Width() != width || pic.Height() != height) return Picture(width, height);
+    return pic;
+}
+
+}  // namespace
+
+frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
+    const Picture face = Built("face", kWidth, kHeight);
+    window.SetBackground(face);
+    window.SetIcon(LoadPicture("icon64"));
+    window.Move(0, 0, kWidth, kHeight);
+
+    imgAlarmTimerPicture[1] = Built("sign_countdown", 22, 22);
+    imgAlarmTimerPicture[2] = Built("sign_alarm", 22, 22);
+    imgAlarmTimerPicture[3] = Built("sign_idle", 22, 22);
+    imgAlarmTimerPicture[0] = imgAlarmTimerPicture[3];
+    imgAMPMPicture[1] = Built("ampm_am", 31, 26);
+    imgAMPMPicture[2] = Built("ampm_pm", 31, 26);
+    picHour00 = Built("hour_tens", 40, 26);
+    picHour0 = Built("hour_units", 200, 26);
+    picMin00 = Built("min_tens", 120, 26);
+    picMin0 = Built("min_units", 200, 26);
+    picKoron[0] = Built("colon_on", 12, 26);
+    picKoron[1] = Built("colon_off", 12, 26);
+    picExitButtonBuffer = Built("close_pressed", 52, 52);
+
+    imgAlarmTimer_[0] = &window.AddPictureBox(14, 12, 22, 22);
+    imgAlarmTimer_[0]->SetPicture(imgAlarmTimerPicture[0]);
+    imgAMPM_[0] = &window.AddPictureBox(36, 12, 31, 26);  // no picture until the first redraw
+    picTimr_ = &window.AddPictureBox(67, 12, 92, 26);
+    picTimr_->SetPicture(face.Crop(67, 12, 92, 26));
+    picAnimeStage_ = &window.AddPictureBox(9, 59, 212, 100);
+    picAnimeStage_->SetPicture(face.Crop(9, 59, 212, 100));
+    picExitButton_ = &window.AddPictureBox(179, 0, 52, 52);
+    picExitButton_->SetPicture(Built("close_normal", 52, 52));
+
+    window.onMouseDown = [this](int16_t b, int16_t s, int x, int y) { Form_MouseDown(b, s, x, y); };
+    window.onQueryUnload = [this] { Form_QueryUnload(); };
+    picExitButton_->onMouseDown = [this](int16_t b, int16_t s, int x, int y) { picExitButton_MouseDown(b, s, x, y); };
+    picExitButton_->onMouseUp = [this](int16_t b, int16_t s, int x, int y) { picExitButton_MouseUp(b, s, x, y); };
+
+    platform::EventPump& pump = app_.platform.pump;
+    tmrClock = pump.CreateTimer(100, [this] { tmrClock_Timer(); });
+    tmrAlerm = pump.CreateTimer(200, [] {});
+    tmrTimer = pump.CreateTimer(200, [] {});
+}
+
+frmClock::~frmClock() = default;
+
+void frmClock::Form_Load() {
+    Clock& clock = app_.clock;
+    mdlSetting& setting = app_.setting;
+    mdlAnime& anime = app_.anime;
+
+    // 1. No countdown runs.
+    clock.TimerDeadline = -1;
+
+    // 2-3. The alarm.
+    clock.AlarmAM = setting.ReadSetting("Alerm", "AMPM", "True");
+    clock.AlarmHour = setting.ReadSetting("Alerm", "Hour", "12");
+    clock.AlarmMinute = setting.ReadSetting("Alerm", "Minute", "0");
+    clock.AlarmEnabled = setting.ReadSetting("Alerm", "Enabled", "0");
+    clock.AlarmEveryDay = settings_text::ToBoolean(setting.ReadSetting("Alerm", "Eve", "False"), false);
+    if (clock.AlarmEnabled == "1") {
+        tmrAlerm->SetEnabled(true);
+        imgAlarmTimer(0).SetPicture(imgAlarmTimerPicture[2]);
+    }
+
+    // 4-5. The stage cycle and the characters that may appear; at least one.
+    anime.StageInterval = settings_text::ToInt16(setting.ReadSetting("Setting", "Event", "3"), 3);
+    bool anyEnabled = false;
+    for (int i = 0; i < mdlAnime::kCharacters; ++i) {
+        const std::string key = "Char" + std::to_string(i);
+        anime.CharEnabled[i] = settings_text::ToBoolean(setting.ReadSetting("Setting", key, "False"), false);
+        anyEnabled = anyEnabled || anime.CharEnabled[i];
+    }
+    if (!anyEnabled) {
+        for (int i = 0; i < mdlAnime::kCharacters; ++i) {
+            setting.WriteSetting("Setting", "Char" + std::to_string(i), "True");
+            anime.CharEnabled[i] = true;
+        }
+    }
+
+    // 6. The first stage character.
+    anime.PickStageCharacter(false);
+
+    // 7-8. Shape, size and place; stacking, written back.
+    app_.form.ShapeClockWindow(window);
+    app_.form.TopMost = settings_text::ToBoolean(setting.ReadSetting("Setting", "ZOrder", "False"), false);
+    app_.form.SetTopMost(window, app_.form.TopMost, false);
+
+    // 9-11. Voice tables, the CLOSE button, the saved place.
+    app_.voice.BuildVoiceTables();
+    app_.form.ShapeExitButton(picExitButton());
+    FormPosition(1);
+}
+
+void frmClock::Show() {
+    window.Show();
+    tmrClock->SetEnabled(true);
+}
+
+void frmClock::Form_QueryUnload() {
+    FormPosition(0);
+    app_.platform.process.End();
+}
+
+void frmClock::Form_MouseDown(int16_t button, int16_t, int, int) {
+    if (button == platform::kLeftButton) app_.clock.DragWindow(window);
+}
+
+void frmClock::picExitButton_MouseDown(int16_t, int16_t, int, int) { picExitButton().SetPicture(picExitButtonBuffer); }
+
+void frmClock::picExitButton_MouseUp(int16_t, int16_t, int, int) { Form_QueryUnload(); }
+
+void frmClock::tmrClock_Timer() {
+    app_.clock.UpdateClockDisplay();
+    app_.anime.AnimateStage();
+}
+
+void frmClock::FormPosition(int16_t mode) {
+    mdlSetting& setting = app_.setting;
+    if (mode == 1) {
+        auto read = [&](const char* key) -> std::optional<int32_t> {
+            const std::string text = app_.platform.profile.GetString("Setting", key, "0", setting.IniPath());
+            if (text.empty()) return 0;  // present but empty
+            return settings_text::ToInt32(text);
+        };
+        const std::optional<int32_t> x = read("Left");
+        if (!x) return;
+        const std::optional<int32_t> y = read("Top");
+        if (!y) return;
+        // A place from which the window would lie wholly outside every screen
+        // (a monitor was unplugged) falls back to the top-left corner.
+        const std::vector<platform::Rect> screens = platform::ScreenRects();
+        bool visible = screens.empty();
+        for (const platform::Rect& s : screens) {
+            const int64_t left = *x, top = *y;
+            visible = visible || (left < s.right && s.left < left + kWidth && top < s.bottom && s.top < top + kHeight);
+        }
+        if (!visible) return;
+        window.Move(*x, *y, kWidth, kHeight);
+    } else if (mode == 0) {
+        const platform::Rect r = window.GetWindowRect();
+        setting.WriteSetting("Setting", "Left", std::to_string(r.left));
+        setting.WriteSetting("Setting", "Top", std::to_string(r.top));
+    }
+}

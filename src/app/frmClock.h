@@ -1,0 +1,63 @@
+// The clock window: a borderless, shaped 230 x 170 face with the time, the
+// alarm/timer sign, the stage and the CLOSE corner.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "platform/Form.h"
+#include "platform/Picture.h"
+#include "platform/Services.h"
+
+class Application;
+
+class frmClock {
+public:
+    static constexpr int kWidth = 230;
+    static constexpr int kHeight = 170;
+
+    explicit frmClock(Application& app);
+    ~frmClock();
+
+    // The load sequence: sets every part of the program up, in a fixed
+    // order, before the window is first shown.
+    void Form_Load();
+    void Show();
+    // Every request to close the window: saves its place, ends the process.
+    void Form_QueryUnload();
+    void Form_MouseDown(int16_t button, int16_t shift, int x, int y);
+    void picExitButton_MouseDown(int16_t button, int16_t shift, int x, int y);
+    void picExitButton_MouseUp(int16_t button, int16_t shift, int x, int y);
+    void tmrClock_Timer();
+    // mode 1 restores the saved place, mode 0 saves it; others do nothing.
+    void FormPosition(int16_t mode);
+
+    platform::Form window;
+
+    // Areas on the face.
+    platform::PictureBox& imgAlarmTimer(int index) { return *imgAlarmTimer_[index]; }
+    platform::PictureBox& imgAMPM(int index) { return *imgAMPM_[index]; }
+    platform::PictureBox& picTimr() { return *picTimr_; }
+    platform::PictureBox& picAnimeStage() { return *picAnimeStage_; }
+    platform::PictureBox& picExitButton() { return *picExitButton_; }
+
+    // Pictures kept only for copying.
+    platform::Picture picHour00, picHour0, picMin00, picMin0;  // digit strips
+    std::array<platform::Picture, 2> picKoron;                  // colon, no colon
+    std::array<platform::Picture, 3> imgAMPMPicture;            // [1] AM lit, [2] PM lit
+    platform::Picture picExitButtonBuffer;                      // CLOSE corner, pressed
+    std::array<platform::Picture, 4> imgAlarmTimerPicture;      // [1] waves, [2] alarm clock, [3] idle
+
+    std::unique_ptr<platform::Timer> tmrClock;
+    std::unique_ptr<platform::Timer> tmrAlerm;
+    std::unique_ptr<platform::Timer> tmrTimer;
+
+private:
+    Application& app_;
+    platform::PictureBox* imgAlarmTimer_[1]{};
+    platform::PictureBox* imgAMPM_[1]{};
+    platform::PictureBox* picTimr_ = nullptr;
+    platform::PictureBox* picAnimeStage_ = nullptr;
+    platform::PictureBox* picExitButton_ = nullptr;
+};

@@ -1,0 +1,270 @@
+#include "platform/Form.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QRegion>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+namespace platform {
+namespace {
+
+int16_t ButtonOf(Qt::MouseButton b) {
+    switch (b) {
+        case Qt::LeftButton: return kLeftButton;
+        case Qt::RightButton: return kRightButton;
+        case Qt::MiddleButton: return kMiddleButton;
+        default: return 0;
+    }
+}
+
+int16_t ShiftOf(Qt::KeyboardModifiers m) {
+    int16_t s = 0;
+    if (m & Qt::ShiftModifier) s |= 1;
+    if (m & Qt::ControlModifier) s |= 2;
+    if (m & Qt::AltModifier) s |= 4;
+    return s;
+}
+
+QRegion RegionOf(const std::vector<Point>& polygon) {
+    QPolygon poly;
+    for (const Point& p : polygon) poly << QPoint(p.x, p.y);
+    return QRegion(poly, Qt::OddEvenFill);
+}
+
+// Puts a picture on a painter.  The image is kept between paints, so a
+// repaint allocates nothing.
+void PaintPicture(QPainter& painter, const Picture& pic, QImage& scratch) {
+    if (pic.Empty()) return;
+    if (scratch.width() != pic.Width() || scratch.height() != pic.Height())
+        scratch = QImage(pic.Width(), pic.Height(), QImage::Format_RGB32);
+    for (int y = 0; y < pic.Height(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(scratch.scanLine(y));
+        const uint32_t* row = pic.Row(y);
+        for (int x = 0; x < pic.Width(); ++x) line[x] = row[x] | 0xFF000000u;
+    }
+    painter.drawImage(0, 0, scratch);
+}
+
+class AreaWidget final : public QWidget {
+public:
+    AreaWidget(QWidget* parent, PictureBox*& owner) : QWidget(parent), owner_(owner) {
+        setAttribute(Qt::WA_OpaquePaintEvent, false);
+    }
+    Picture picture;
+    Picture image;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (image.Empty()) return;
+        QPainter painter(this);
+        PaintPicture(painter, image, scratch_);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        e->accept();
+        pressed_ = true;
+        if (owner_ && owner_->onMouseDown)
+            owner_->onMouseDown(ButtonOf(e->button()), ShiftOf(e->modifiers()), e->position().toPoint().x(),
+                                e->position().toPoint().y());
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        e->accept();
+        const QPoint at = e->position().toPoint();
+        if (owner_ && owner_->onMouseUp) owner_->onMouseUp(ButtonOf(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
+        const bool inside = rect().contains(at) && (mask().isEmpty() || mask().contains(at));
+        if (pressed_ && inside && e->buttons() == Qt::NoButton && owner_ && owner_->onClick) {
+            pressed_ = false;
+            owner_->onClick();
+        }
+        if (e->buttons() == Qt::NoButton) pressed_ = false;
+    }
+
+private:
+    PictureBox*& owner_;
+    QImage scratch_;
+    bool pressed_ = false;
+};
+
+}  // namespace
+
+struct PictureBox::Impl {
+    PictureBox* owner = nullptr;
+    AreaWidget* widget = nullptr;
+};
+
+PictureBox::PictureBox(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) { impl_->owner = this; }
+PictureBox::~PictureBox() = default;
+
+void PictureBox::SetPicture(const Picture& picture) {
+    AreaWidget* w = impl_->widget;
+    if (w->picture == picture && w->image == picture) return;
+    w->picture = picture;
+    w->image = picture;
+    w->repaint();
+}
+
+const Picture& PictureBox::GetPicture() const { return impl_->widget->picture; }
+Picture& PictureBox::Image() {
+    AreaWidget* w = impl_->widget;
+    if (w->image.Empty()) w->image.Resize(w->width(), w->height());
+    return w->image;
+}
+void PictureBox::Cls() {
+    impl_->widget->image = impl_->widget->picture;
+    impl_->widget->repaint();
+}
+void PictureBox::Refresh() { impl_->widget->repaint(); }
+void PictureBox::SetRegion(const std::vector<Point>& polygon) { impl_->widget->setMask(RegionOf(polygon)); }
+void PictureBox::SetVisible(bool visible) { impl_->widget->setVisible(visible); }
+Rect PictureBox::Geometry() const {
+    const QRect g = impl_->widget->geometry();
+    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+namespace {
+
+class FormWidget final : public QWidget {
+public:
+    explicit FormWidget(Form& owner) : owner_(owner) {
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    Picture background;
+    bool manualDrag = false;
+    QPoint dragOffset;
+    QPoint lastPressGlobal;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        PaintPicture(painter, background, scratch_);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        e->accept();
+        lastPressGlobal = e->globalPosition().toPoint();
+        if (owner_.onMouseDown)
+            owner_.onMouseDown(ButtonOf(e->button()), ShiftOf(e->modifiers()), e->position().toPoint().x(),
+                               e->position().toPoint().y());
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (manualDrag && (e->buttons() & Qt::LeftButton)) move(e->globalPosition().toPoint() - dragOffset);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton) manualDrag = false;
+    }
+    void closeEvent(QCloseEvent* e) override {
+        // The owner decides; the window never closes by itself.
+        e->ignore();
+        if (owner_.onQueryUnload) owner_.onQueryUnload();
+    }
+
+private:
+    Form& owner_;
+    QImage scratch_;
+};
+
+}  // namespace
+
+struct Form::Impl {
+    FormWidget* widget = nullptr;
+    std::vector<std::unique_ptr<PictureBox>> areas;
+    bool onTop = false;
+};
+
+Form::Form(std::string_view caption) : impl_(std::make_unique<Impl>()) {
+    impl_->widget = new FormWidget(*this);
+    impl_->widget->setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    impl_->widget->winId();  // the native window exists from now on, so its flags can be set
+}
+
+Form::~Form() { delete impl_->widget; }
+
+void Form::SetBackground(const Picture& picture) {
+    impl_->widget->background = picture;
+    impl_->widget->update();
+}
+
+void Form::SetIcon(const Picture& picture) {
+    if (picture.Empty()) return;
+    QImage img(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
+               picture.Width() * 4, QImage::Format_RGB32);
+    img = img.copy();
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) line[x] |= 0xFF000000u;
+    }
+    impl_->widget->setWindowIcon(QIcon(QPixmap::fromImage(img)));
+}
+
+void Form::Move(int x, int y, int width, int height) {
+    impl_->widget->setFixedSize(width, height);
+    impl_->widget->move(x, y);
+}
+
+Rect Form::GetWindowRect() const {
+    const QRect g = impl_->widget->frameGeometry();
+    return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+void Form::SetRegion(const std::vector<Point>& polygon) { impl_->widget->setMask(RegionOf(polygon)); }
+
+void Form::SetStaysOnTop(bool onTop) {
+    impl_->onTop = onTop;
+    // Through the native window, so the window is neither hidden nor made anew.
+    if (QWindow* w = impl_->widget->windowHandle()) w->setFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
+bool Form::StaysOnTop() const { return impl_->onTop; }
+
+void Form::StartDrag() {
+    FormWidget* w = impl_->widget;
+    QWindow* handle = w->windowHandle();
+    if (handle && handle->startSystemMove()) return;
+    // No window manager to do it: follow the mouse ourselves.
+    w->manualDrag = true;
+    w->dragOffset = w->lastPressGlobal - w->pos();
+}
+
+void Form::Show() {
+    impl_->widget->show();
+    impl_->widget->raise();
+}
+
+bool Form::Visible() const { return impl_->widget->isVisible(); }
+
+void Form::SetCursor(Cursor cursor) {
+    if (cursor == Cursor::kHourglass)
+        impl_->widget->setCursor(Qt::WaitCursor);
+    else
+        impl_->widget->unsetCursor();
+}
+
+void Form::Refresh() { impl_->widget->repaint(); }
+
+PictureBox& Form::AddPictureBox(int x, int y, int width, int height) {
+    auto impl = std::make_unique<PictureBox::Impl>();
+    PictureBox::Impl* raw = impl.get();
+    PictureBox& box = *impl_->areas.emplace_back(new PictureBox(std::move(impl)));
+    raw->widget = new AreaWidget(impl_->widget, raw->owner);
+    raw->widget->setGeometry(x, y, width, height);
+    raw->widget->show();
+    return box;
+}
+
+uint64_t Form::NativeId() const { return static_cast<uint64_t>(impl_->widget->winId()); }
+
+std::vector<Rect> ScreenRects() {
+    std::vector<Rect> out;
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect g = s->geometry();
+        out.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+    }
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,101 @@
+// Borderless top-level windows and the picture areas on them.  This is the
+// only window toolkit the modules see; it is a thin layer over Qt Widgets.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/Picture.h"
+#include "platform/Types.h"
+
+namespace platform {
+
+// button: kLeftButton, kRightButton or kMiddleButton; shift: the modifier
+// keys (1 shift, 2 ctrl, 4 alt); x, y: in the area's own pixels.
+using MouseHandler = std::function<void(int16_t button, int16_t shift, int x, int y)>;
+
+enum class Cursor { kDefault, kHourglass };
+
+// A picture area: a child of a Form with a persistent image.  Drawing goes
+// into Image(); Refresh() puts it on the screen at once.  With no picture
+// and nothing drawn the area is see-through.
+class PictureBox {
+public:
+    ~PictureBox();
+    PictureBox(const PictureBox&) = delete;
+    PictureBox& operator=(const PictureBox&) = delete;
+
+    // The area's own picture: it becomes the persistent image, and Cls()
+    // returns to it.  Shown at once when it differs from what is shown.
+    void SetPicture(const Picture& picture);
+    [[nodiscard]] const Picture& GetPicture() const;
+    // The persistent image that drawing goes into.
+    [[nodiscard]] Picture& Image();
+    // The persistent image becomes the area's picture again, and is shown.
+    void Cls();
+    // Shows the persistent image now, without waiting for the event loop.
+    void Refresh();
+    // Only the polygon (even-odd) is drawn and takes clicks; clicks outside
+    // it reach the window beneath the area.
+    void SetRegion(const std::vector<Point>& polygon);
+    void SetVisible(bool visible);
+    [[nodiscard]] Rect Geometry() const;
+
+    MouseHandler onMouseDown;
+    MouseHandler onMouseUp;
+    std::function<void()> onClick;
+
+private:
+    friend class Form;
+    struct Impl;
+    explicit PictureBox(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+class Form {
+public:
+    explicit Form(std::string_view caption);
+    ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    void SetBackground(const Picture& picture);
+    void SetIcon(const Picture& picture);
+    // Places the top-left corner at (x, y) in screen pixels and sets the size.
+    void Move(int x, int y, int width, int height);
+    [[nodiscard]] Rect GetWindowRect() const;
+    // Only the polygon (even-odd) is visible and takes clicks.
+    void SetRegion(const std::vector<Point>& polygon);
+    // Above all ordinary windows, or among them; the window stays mapped,
+    // in place and inactive.
+    void SetStaysOnTop(bool onTop);
+    [[nodiscard]] bool StaysOnTop() const;
+    // From a left-button press: the window follows the mouse until the
+    // button is released.
+    void StartDrag();
+    void Show();
+    [[nodiscard]] bool Visible() const;
+    void SetCursor(Cursor cursor);
+    // Paints the window now.
+    void Refresh();
+    PictureBox& AddPictureBox(int x, int y, int width, int height);
+    // The X window id, for tests and tools.
+    [[nodiscard]] uint64_t NativeId() const;
+
+    MouseHandler onMouseDown;
+    // Every request to close the window ends here; the window itself never
+    // closes on its own.
+    std::function<void()> onQueryUnload;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The screens' rectangles in screen pixels.
+std::vector<Rect> ScreenRects();
+
+}  // namespace platform

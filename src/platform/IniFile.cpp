@@ -1,0 +1,264 @@
+#include "platform/IniFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr std::size_t kMaxValue = ProfileStore::kBufferSize - 1;
+
+std::string_view Trim(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// One line of the file without its line end, and where it lies in the text.
+struct Line {
+    std::size_t begin = 0;  // first byte
+    std::size_t end = 0;    // one past the last byte of the content (before \r\n or \n)
+    std::size_t next = 0;   // first byte of the next line
+    std::string_view text;  // content, \r stripped
+};
+
+std::vector<Line> SplitLines(const std::string& data) {
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < data.size()) {
+        std::size_t nl = data.find('\n', pos);
+        Line line;
+        line.begin = pos;
+        line.next = nl == std::string::npos ? data.size() : nl + 1;
+        line.end = nl == std::string::npos ? data.size() : nl;
+        if (line.end > pos && data[line.end - 1] == '\r') --line.end;
+        line.text = std::string_view(data).substr(pos, line.end - pos);
+        lines.push_back(line);
+        pos = line.next;
+    }
+    return lines;
+}
+
+bool IsComment(std::string_view t) { return !t.empty() && (t.front() == ';' || t.front() == '#'); }
+
+// The name of a section header line, or nullopt for any other line.
+std::optional<std::string_view> SectionName(std::string_view text) {
+    std::string_view t = Trim(text);
+    if (t.size() < 2 || t.front() != '[') return std::nullopt;
+    std::size_t close = t.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return Trim(t.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> ParseKey(std::string_view text) {
+    std::string_view t = Trim(text);
+    if (t.empty() || IsComment(t)) return std::nullopt;
+    std::size_t eq = t.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return KeyLine{Trim(t.substr(0, eq)), Trim(t.substr(eq + 1))};
+}
+
+// Where a section and a key lie among the lines.
+struct Located {
+    std::optional<std::size_t> section;  // index of the header line
+    std::optional<std::size_t> key;      // index of the first matching key line
+    std::optional<std::size_t> lastKey;  // index of the section's last key line
+    std::vector<std::size_t> allKeys;    // every matching key line in the section
+};
+
+Located Locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+    Located found;
+    bool inside = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (auto name = SectionName(lines[i].text)) {
+            if (inside) break;  // only the first matching section counts
+            if (SameName(*name, section)) {
+                inside = true;
+                found.section = i;
+            }
+            continue;
+        }
+        if (!inside) continue;
+        if (auto kv = ParseKey(lines[i].text)) {
+            found.lastKey = i;
+            if (SameName(kv->key, key)) {
+                if (!found.key) found.key = i;
+                found.allKeys.push_back(i);
+            }
+        }
+    }
+    return found;
+}
+
+enum class ReadResult { kOk, kMissing, kFailed };
+
+ReadResult ReadWholeFile(const std::string& path, std::string& out) {
+    out.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    char buf[8192];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return ReadResult::kFailed;
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadResult::kOk;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Replaces the file at path by data: temporary file beside it, flush, rename.
+bool ReplaceFile(const std::string& path, const std::string& data) {
+    std::string tmpl = path + ".XXXXXX";
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    // Keep the old file's permission bits; a new file gets the usual ones.
+    struct stat old {};
+    mode_t mode = 0666;
+    if (::stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(name.data(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(name.data());
+        return false;
+    }
+    int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+std::string LineEndOf(const std::string& data, const std::vector<Line>& lines) {
+    for (const Line& l : lines) {
+        if (l.next > l.end) return data.compare(l.end, 2, "\r\n") == 0 ? "\r\n" : "\n";
+    }
+    return "\n";
+}
+
+}  // namespace
+
+std::string IniFile::GetString(std::string_view section, std::string_view key,
+                               std::string_view defaultValue, const std::string& path) {
+    std::string data;
+    std::string_view result = defaultValue;
+    if (ReadWholeFile(path, data) == ReadResult::kOk) {
+        std::vector<Line> lines = SplitLines(data);
+        Located at = Locate(lines, section, key);
+        if (at.key) result = ParseKey(lines[*at.key].text)->value;
+    }
+    // The value ends at its first zero byte, as a C buffer would end it.
+    result = result.substr(0, result.find('\0'));
+    return std::string(result.substr(0, kMaxValue));
+}
+
+bool IniFile::PutString(std::string_view section, std::string_view key,
+                        const std::optional<std::string>& value, const std::string& path) {
+    // A name or value with a line break or an '=' in the key would change
+    // other lines of the file; such a write is refused.
+    auto unsafe = [](std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos || s.find('\0') != std::string_view::npos; };
+    if (unsafe(section) || unsafe(key) || key.find('=') != std::string_view::npos ||
+        section.find(']') != std::string_view::npos || Trim(key).empty() || Trim(section).empty() ||
+        (value && unsafe(*value))) {
+        return false;
+    }
+
+    std::string data;
+    ReadResult read = ReadWholeFile(path, data);
+    if (read == ReadResult::kFailed) return false;
+    if (read == ReadResult::kMissing && !value) return true;  // nothing to remove
+
+    std::vector<Line> lines = SplitLines(data);
+    Located at = Locate(lines, section, key);
+    const std::string eol = LineEndOf(data, lines);
+    std::string out;
+
+    if (!value) {
+        if (at.allKeys.empty()) return true;
+        std::size_t from = 0;
+        for (std::size_t i : at.allKeys) {
+            out.append(data, from, lines[i].begin - from);
+            from = lines[i].next;
+        }
+        out.append(data, from, std::string::npos);
+    } else {
+        std::string keyLine = std::string(key) + "=" + *value;
+        if (at.key) {
+            const Line& l = lines[*at.key];
+            out.append(data, 0, l.begin);
+            out += keyLine;
+            out.append(data, l.end, std::string::npos);
+        } else if (at.section) {
+            const Line& after = lines[at.lastKey.value_or(*at.section)];
+            out.append(data, 0, after.next);
+            if (after.next == after.end) out += eol;  // the last line had no line end
+            out += keyLine + eol;
+            out.append(data, after.next, std::string::npos);
+        } else {
+            out = data;
+            if (!out.empty() && out.back() != '\n') out += eol;
+            out += "[" + std::string(section) + "]" + eol + keyLine + eol;
+        }
+    }
+    if (out == data) return true;
+    return ReplaceFile(path, out);
+}
+
+}  // namespace platform

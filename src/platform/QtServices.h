@@ -1,0 +1,69 @@
+// The real machine behind the platform interfaces.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/IniFile.h"
+#include "platform/Services.h"
+
+namespace platform {
+
+class RealClock final : public SystemClock {
+public:
+    LocalTime Now() override;
+    uint64_t TickCount() override;
+};
+
+// Sleep blocks the thread; DoEvents and the timers run on Qt's event loop.
+class QtEventPump final : public EventPump {
+public:
+    void Sleep(uint32_t milliseconds) override;
+    void DoEvents() override;
+    std::unique_ptr<Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) override;
+};
+
+class RealRandom final : public RandomSource {
+public:
+    RealRandom();
+    void Randomize() override;
+    double Rnd() override;
+
+private:
+    uint64_t state_ = 0;
+};
+
+class RealProcess final : public Process {
+public:
+    [[noreturn]] void End() override;
+};
+
+// The folder of the running executable, symbolic links resolved, without a
+// trailing separator.
+std::string ExecutableFolder();
+
+// Holds the per-user single-instance lock for the life of the process.
+class InstanceLock {
+public:
+    InstanceLock();
+    ~InstanceLock();
+    // False when another instance of the program holds the lock.
+    [[nodiscard]] bool Acquired() const { return acquired_; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    bool acquired_ = false;
+};
+
+// Everything main() needs to hand a Platform to the application.
+struct RealPlatform {
+    RealClock clock;
+    QtEventPump pump;
+    RealRandom random;
+    IniFile profile;
+    RealProcess process;
+    Platform View() { return {clock, pump, random, profile, process, ExecutableFolder()}; }
+};
+
+}  // namespace platform

@@ -1,0 +1,93 @@
+// The small interfaces through which the modules reach the machine: the
+// clocks, waiting and the event pump, timers, randomness, the settings file,
+// the program's folder and the end of the process.  The real implementations
+// live in QtServices; tests hand in virtual ones.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Types.h"
+
+namespace platform {
+
+class SystemClock {
+public:
+    virtual ~SystemClock() = default;
+    // Present local date and time.
+    virtual LocalTime Now() = 0;
+    // Milliseconds since an arbitrary start; never wraps, keeps counting
+    // while the machine sleeps.
+    virtual uint64_t TickCount() = 0;
+};
+
+// A periodic timer.  Its handler is never re-entered by the timer itself: a
+// tick that falls due while the handler still runs is delivered afterwards.
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual void SetInterval(int milliseconds) = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    [[nodiscard]] virtual bool Enabled() const = 0;
+};
+
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    // Blocks the thread; no events are processed meanwhile.
+    virtual void Sleep(uint32_t milliseconds) = 0;
+    // Handles whatever events are pending, then returns.
+    virtual void DoEvents() = 0;
+    virtual std::unique_ptr<Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) = 0;
+};
+
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    // Reseeds from the system clock.
+    virtual void Randomize() = 0;
+    // Uniform in [0, 1).
+    virtual double Rnd() = 0;
+};
+
+// Access to an INI file with the semantics of the classic profile calls.
+class ProfileStore {
+public:
+    static constexpr std::size_t kBufferSize = 156;  // value bytes + the terminator
+    virtual ~ProfileStore() = default;
+    // The value stored under section/key, else the default; either is cut to
+    // kBufferSize - 1 bytes.  An empty result means nothing was copied.
+    virtual std::string GetString(std::string_view section, std::string_view key,
+                                  std::string_view defaultValue, const std::string& path) = 0;
+    // Stores value under section/key, creating file and section as needed;
+    // no value removes the key.  Returns false when the file was left as it was.
+    virtual bool PutString(std::string_view section, std::string_view key,
+                           const std::optional<std::string>& value, const std::string& path) = 0;
+};
+
+class Process {
+public:
+    virtual ~Process() = default;
+    // Ends the process at once: no further handler or statement runs.
+    [[noreturn]] virtual void End() = 0;
+};
+
+// Everything a module may ask of the machine, handed down from main().
+struct Platform {
+    SystemClock& clock;
+    EventPump& pump;
+    RandomSource& random;
+    ProfileStore& profile;
+    Process& process;
+    std::string programFolder;  // the folder of the executable, no trailing separator
+};
+
+// The path separator of this platform.
+inline constexpr char kPathSeparator = '/';
+
+}  // namespace platform

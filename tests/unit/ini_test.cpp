@@ -1,0 +1,185 @@
+// The settings file format: what reads return and what writes leave on disk.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/IniFile.h"
+#include "support/VirtualPlatform.h"
+
+namespace {
+
+using testing_support::TempFolder;
+
+struct ReadCase {
+    const char* name;
+    std::optional<std::string> file;  // nullopt: no file at all
+    const char* section;
+    const char* key;
+    const char* def;
+    std::string expected;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+
+class IniRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(IniRead, ReturnsStoredValueOrDefault) {
+    const ReadCase& c = GetParam();
+    TempFolder dir;
+    if (c.file) dir.Write("Tessuri.ini", *c.file);
+    platform::IniFile ini;
+    EXPECT_EQ(ini.GetString(c.section, c.key, c.def, dir.File("Tessuri.ini")), c.expected);
+}
+
+const std::string k200(200, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniRead,
+    ::testing::Values(
+        ReadCase{"NoFile", std::nullopt, "Setting", "Left", "0", "0"},
+        ReadCase{"MissingSection", "[Other]\nLeft=5\n", "Setting", "Left", "0", "0"},
+        ReadCase{"MissingKey", "[Setting]\nTop=5\n", "Setting", "Left", "7", "7"},
+        ReadCase{"Present", "[Setting]\nLeft=300\n", "Setting", "Left", "0", "300"},
+        ReadCase{"EmptyValueCopiesNothing", "[Setting]\nLeft=\n", "Setting", "Left", "0", ""},
+        ReadCase{"CaseOfNamesIgnored", "[setting]\nLEFT=12\n", "Setting", "Left", "0", "12"},
+        ReadCase{"CaseOfValueKept", "[Alerm]\nAMPM=true\n", "Alerm", "AMPM", "True", "true"},
+        ReadCase{"BlanksTrimmed", "  [ Setting ]  \n  Left  =  42  \n", "Setting", "Left", "0", "42"},
+        ReadCase{"Crlf", "[Setting]\r\nLeft=1\r\nTop=2\r\n", "Setting", "Top", "0", "2"},
+        ReadCase{"NoFinalLineEnd", "[Setting]\nTop=9", "Setting", "Top", "0", "9"},
+        ReadCase{"KeyOfOtherSectionNotTaken", "[Alerm]\nHour=07\n[Setting]\n", "Setting", "Hour", "x", "x"},
+        ReadCase{"CommentNotAKey", "[Setting]\n;Left=5\n#Left=6\n", "Setting", "Left", "0", "0"},
+        ReadCase{"FirstKeyWins", "[Setting]\nLeft=1\nLeft=2\n", "Setting", "Left", "0", "1"},
+        ReadCase{"AlarmIsNotAlerm", "[Alarm]\nHour=07\n", "Alerm", "Hour", "12", "12"},
+        ReadCase{"LongValueCut", "[S]\nK=" + k200 + "\n", "S", "K", "", std::string(155, 'x')},
+        ReadCase{"LongDefaultCut", std::nullopt, "S", "K", k200.c_str(), std::string(155, 'x')},
+        ReadCase{"ValueWithEquals", "[S]\nK=a=b\n", "S", "K", "", "a=b"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct WriteCase {
+    const char* name;
+    std::optional<std::string> before;
+    const char* section;
+    const char* key;
+    std::optional<std::string> value;  // nullopt removes the key
+    std::optional<std::string> after;  // nullopt: still no file
+};
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+
+class IniWrite : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(IniWrite, LeavesExactlyTheseBytes) {
+    const WriteCase& c = GetParam();
+    TempFolder dir;
+    if (c.before) dir.Write("Tessuri.ini", *c.before);
+    platform::IniFile ini;
+    EXPECT_TRUE(ini.PutString(c.section, c.key, c.value, dir.File("Tessuri.ini")));
+    if (c.after) {
+        EXPECT_EQ(dir.Read("Tessuri.ini"), *c.after);
+    } else {
+        EXPECT_FALSE(dir.Exists("Tessuri.ini"));
+    }
+}
+
+const char* kForeign = "; my notes\r\n[Alarm]\r\nHour = 07\r\n\r\n[Setting]\r\nLeft=1\r\n  Extra = keep me  \r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniWrite,
+    ::testing::Values(
+        WriteCase{"CreatesFileAndSection", std::nullopt, "Setting", "Char0", "True", "[Setting]\nChar0=True\n"},
+        WriteCase{"AddsSectionAtEnd", "[Setting]\nLeft=1\n", "Alerm", "Hour", "07",
+                  "[Setting]\nLeft=1\n[Alerm]\nHour=07\n"},
+        WriteCase{"AddsKeyAfterLastKeyOfSection", "[Setting]\nLeft=1\n\n[Alerm]\nHour=07\n", "Setting", "Top", "2",
+                  "[Setting]\nLeft=1\nTop=2\n\n[Alerm]\nHour=07\n"},
+        WriteCase{"ReplacesInPlaceKeepingCrlf", "[Setting]\r\nLeft=1\r\nTop=2\r\n", "Setting", "Left", "-40",
+                  "[Setting]\r\nLeft=-40\r\nTop=2\r\n"},
+        WriteCase{"NewLinesFollowCrlf", "[Setting]\r\nLeft=1\r\n", "Setting", "Top", "5",
+                  "[Setting]\r\nLeft=1\r\nTop=5\r\n"},
+        WriteCase{"MatchesCaseButWritesOwnSpelling", "[setting]\nleft=1\n", "Setting", "Left", "2", "[setting]\nLeft=2\n"},
+        WriteCase{"NoFinalLineEnd", "[Setting]\nLeft=1", "Setting", "Top", "2", "[Setting]\nLeft=1\nTop=2\n"},
+        WriteCase{"ForeignLinesSurvive", kForeign, "Setting", "Left", "300",
+                  "; my notes\r\n[Alarm]\r\nHour = 07\r\n\r\n[Setting]\r\nLeft=300\r\n  Extra = keep me  \r\n"},
+        WriteCase{"RemovesKey", "[Setting]\nLeft=1\nTop=2\n", "Setting", "Left", std::nullopt, "[Setting]\nTop=2\n"},
+        WriteCase{"RemovesEveryCopyOfKey", "[Setting]\nLeft=1\nTop=2\nleft=3\n", "Setting", "Left", std::nullopt,
+                  "[Setting]\nTop=2\n"},
+        WriteCase{"RemovingMissingKeyChangesNothing", "[Setting]\nTop=2\n", "Setting", "Left", std::nullopt,
+                  "[Setting]\nTop=2\n"},
+        WriteCase{"RemovingFromNoFileMakesNoFile", std::nullopt, "Setting", "Left", std::nullopt, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniFile, EachReadSeesTheFileAsItIsNow) {
+    TempFolder dir;
+    platform::IniFile ini;
+    const std::string path = dir.File("Tessuri.ini");
+    ASSERT_TRUE(ini.PutString("Setting", "Left", std::string("1"), path));
+    // Replaced behind the program's back (an editor saves a new file).
+    dir.Write("Tessuri.ini.new", "[Setting]\nLeft=2\n");
+    std::filesystem::rename(dir.File("Tessuri.ini.new"), path);
+    EXPECT_EQ(ini.GetString("Setting", "Left", "0", path), "2");
+    ASSERT_TRUE(ini.PutString("Setting", "Top", std::string("3"), path));
+    EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=2\nTop=3\n");
+}
+
+// Runs the write as an ordinary user: root ignores folder permissions, so
+// as root the write runs in a child that has dropped to "nobody".
+bool PutAsOrdinaryUser(const std::string& path, const std::string& value) {
+    platform::IniFile ini;
+    if (geteuid() != 0) return ini.PutString("Setting", "Left", value, path);
+    pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        _exit(ini.PutString("Setting", "Left", value, path) ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+TEST(IniFile, FailedWriteInReadOnlyFolderLeavesOldFileAndNoLitter) {
+    TempFolder dir;
+    dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
+    chmod(dir.Path().c_str(), 0555);
+    EXPECT_FALSE(PutAsOrdinaryUser(dir.File("Tessuri.ini"), "2"));
+    chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=1\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(IniFile, UnreadableFileIsNeverOverwritten) {
+    // A file the program cannot read must not be replaced by one holding
+    // only the new key.  Made unreadable by being a folder, so this holds
+    // for root too.
+    TempFolder dir;
+    std::filesystem::create_directory(dir.File("Tessuri.ini"));
+    platform::IniFile ini;
+    EXPECT_FALSE(ini.PutString("Setting", "Left", std::string("2"), dir.File("Tessuri.ini")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("Tessuri.ini")));
+}
+
+TEST(IniFile, RefusesTextThatWouldChangeOtherLines) {
+    TempFolder dir;
+    dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
+    platform::IniFile ini;
+    const std::string path = dir.File("Tessuri.ini");
+    EXPECT_FALSE(ini.PutString("Setting", "Left", std::string("1\n[Alerm]\nEnabled=1"), path));
+    EXPECT_FALSE(ini.PutString("Setting", "Le=ft", std::string("1"), path));
+    EXPECT_FALSE(ini.PutString("Set]ting", "Left", std::string("1"), path));
+    EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=1\n");
+}
+
+TEST(IniFile, KeepsPermissionBitsOfTheOldFile) {
+    TempFolder dir;
+    dir.Write("Tessuri.ini", "[Setting]\n");
+    chmod(dir.File("Tessuri.ini").c_str(), 0600);
+    platform::IniFile ini;
+    ASSERT_TRUE(ini.PutString("Setting", "Left", std::string("1"), dir.File("Tessuri.ini")));
+    struct stat st {};
+    stat(dir.File("Tessuri.ini").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+// A machine for tests: virtual local time and ticks, timers fired by
+// advancing that time, a scripted random source, a recording settings store
+// in front of a real file, and a process end that throws.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/IniFile.h"
+#include "platform/Services.h"
+
+namespace testing_support {
+
+struct ProcessEnded : std::runtime_error {
+    ProcessEnded() : std::runtime_error("process ended") {}
+};
+
+class VirtualClock final : public platform::SystemClock {
+public:
+    // Local time as milliseconds since the start of 2026-12-10; SetTime moves
+    // only this, as setting the system clock would.
+    int64_t nowMs = 0;
+    uint64_t tickMs = 1'000'000;
+    void SetTime(int hour, int minute, int second, int millisecond = 0) {
+        nowMs = ((hour * 60 + minute) * 60 + second) * 1000LL + millisecond;
+    }
+    void Advance(int64_t ms) {
+        nowMs += ms;
+        tickMs += static_cast<uint64_t>(ms);
+    }
+    platform::LocalTime Now() override;
+    uint64_t TickCount() override { return tickMs; }
+};
+
+class VirtualPump final : public platform::EventPump {
+public:
+    explicit VirtualPump(VirtualClock& clock) : clock_(clock) {}
+    void Sleep(uint32_t ms) override { clock_.Advance(ms); }
+    void DoEvents() override;
+    std::unique_ptr<platform::Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) override;
+    // Lets virtual time pass, firing every timer that falls due, in order.
+    void RunFor(int64_t ms);
+
+    struct Entry;
+private:
+    void FireDue();
+    // Timers run on the tick count, as real ones do: setting the wall clock
+    // does not move them.
+    [[nodiscard]] int64_t Now() const { return static_cast<int64_t>(clock_.tickMs); }
+    VirtualClock& clock_;
+    std::vector<Entry*> timers_;
+    friend class VirtualTimer;
+};
+
+class ScriptedRandom final : public platform::RandomSource {
+public:
+    std::deque<double> script;  // values handed out first; afterwards 0.5
+    int randomizeCalls = 0;
+    void Randomize() override { ++randomizeCalls; }
+    double Rnd() override {
+        if (script.empty()) return 0.5;
+        double v = script.front();
+        script.pop_front();
+        return v;
+    }
+};
+
+// Every call is noted, then passed on to the real INI file code.
+class RecordingProfile final : public platform::ProfileStore {
+public:
+    struct Call {
+        bool write;
+        std::string section, key, value;  // value: the default for reads, the value for writes
+        bool operator==(const Call&) const = default;
+    };
+    std::vector<Call> calls;
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def,
+                          const std::string& path) override {
+        calls.push_back({false, std::string(section), std::string(key), std::string(def)});
+        return file_.GetString(section, key, def, path);
+    }
+    bool PutString(std::string_view section, std::string_view key, const std::optional<std::string>& value,
+                   const std::string& path) override {
+        calls.push_back({true, std::string(section), std::string(key), value.value_or("<remove>")});
+        return file_.PutString(section, key, value, path);
+    }
+
+private:
+    platform::IniFile file_;
+};
+
+class ThrowingProcess final : public platform::Process {
+public:
+    [[noreturn]] void End() override { throw ProcessEnded(); }
+};
+
+// A temporary program folder, removed again at the end of the test.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    [[nodiscard]] const std::string& Path() const { return path_; }
+    [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
+    void Write(const std::string& name, const std::string& bytes) const;
+    [[nodiscard]] std::string Read(const std::string& name) const;
+    [[nodiscard]] bool Exists(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+struct VirtualPlatform {
+    TempFolder folder;
+    VirtualClock clock;
+    VirtualPump pump{clock};
+    ScriptedRandom random;
+    RecordingProfile profile;
+    ThrowingProcess process;
+    platform::Platform view{clock, pump, random, profile, process, folder.Path()};
+};
+
+}  // namespace testing_support
