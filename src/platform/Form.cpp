@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <time.h>
+
+#include <cstdio>
 
 namespace platform {
 namespace {
@@ -143,6 +146,13 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         PaintPicture(painter, background, scratch_);
+        if (reportFirstPaint_) {
+            // For the start-up benchmark: when the first frame was painted.
+            reportFirstPaint_ = false;
+            timespec ts{};
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
+        }
     }
     void mousePressEvent(QMouseEvent* e) override {
         e->accept();
@@ -166,6 +176,7 @@ protected:
 private:
     Form& owner_;
     QImage scratch_;
+    bool reportFirstPaint_ = qEnvironmentVariableIntValue("TESSURI_BENCH_FIRST_PAINT") == 1;
 };
 
 }  // namespace

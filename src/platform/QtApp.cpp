@@ -61,6 +61,7 @@ void RouteTerminationSignals(void (*onRequest)(void*), void* context) {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
 }
 
 }  // namespace platform

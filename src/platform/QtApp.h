@@ -12,7 +12,7 @@ namespace platform {
 std::unique_ptr<QApplication> StartGui(int& argc, char** argv);
 // Runs the event loop until the program ends.
 int RunEventLoop();
-// Makes SIGTERM and SIGHUP (logout, shutdown) arrive as a close request on
+// Makes SIGTERM, SIGHUP and SIGINT (logout, shutdown, Ctrl+C) arrive as a close request on
 // the event loop; onRequest runs there.
 void RouteTerminationSignals(void (*onRequest)(void* context), void* context);
 
