@@ -12,6 +12,8 @@ set(C_ACCENT     "#2d4a86")
 set(C_LIGHT      "#f8f8ee")
 set(C_SHOE       "#f8f8ee")
 set(C_EYE        "#8a4a1c")
+# Navy notes would vanish against the fence; hum in teal.
+set(C_NOTE       "#22ae9e")
 
 set(HEAD_Y 32)
 set(HIP_Y 73)
