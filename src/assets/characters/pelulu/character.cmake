@@ -11,7 +11,6 @@ set(C_MAIN       "#ffd964")
 set(C_ACCENT     "#ff8fab")
 set(C_LIGHT      "#fffbf0")
 set(C_SHOE       "#ff8fab")
-set(C_EYE        "#4f9a5e")
 
 # A head as big as everyone's on half a body.
 set(HEAD_Y 47)

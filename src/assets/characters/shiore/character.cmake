@@ -11,7 +11,6 @@ set(C_MAIN       "#f0e3c6")
 set(C_ACCENT     "#7fb0e0")
 set(C_LIGHT      "#fdfcf7")
 set(C_LEG        "#223563")
-set(C_SHOE       "#5a3a2e")
 
 set(HEAD_Y 31)
 set(HIP_Y 74)

@@ -11,7 +11,6 @@ set(C_MAIN       "#22ae9e")
 set(C_ACCENT     "#2d4a86")
 set(C_LIGHT      "#f8f8ee")
 set(C_SHOE       "#f8f8ee")
-set(C_EYE        "#8a4a1c")
 # Navy notes would vanish against the fence; hum in teal.
 set(C_NOTE       "#22ae9e")
 
