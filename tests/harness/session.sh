@@ -2,7 +2,10 @@
 # Headless desktop session for tests and benchmarks: Xvfb + openbox, and
 # optionally a PulseAudio server with a null sink.
 #
-#   session.sh start DIR [--pulse] [--no-wm]   start a session, state in DIR
+#   session.sh start DIR [--pulse] [--no-wm] [--owner PID]
+#                                               start a session, state in DIR;
+#                                               with --owner it stops by itself
+#                                               once process PID has ended
 #   session.sh stop DIR                         stop what `start DIR` started
 #   session.sh run [--pulse] [--no-wm] -- CMD [ARGS...]
 #                                               run CMD inside a fresh session,
@@ -77,19 +80,31 @@ start_pulse() {
     echo "PULSE_SERVER=unix:$runtime/pulse/native" >> "$DIR/env"
 }
 
+# Stops the session once the owner process is gone, however it ended.
+start_watchdog() {
+    local owner=$1 self
+    self=$(readlink -f "$0")
+    setsid bash -c 'while kill -0 "$1" 2>/dev/null && [[ -s $2/pids ]]; do sleep 0.5; done
+                    bash "$3" stop "$2"' watchdog "$owner" "$DIR" "$self" \
+        </dev/null >/dev/null 2>&1 &
+}
+
 cmd_start() {
     DIR=$1; shift
-    local pulse=0 wm=1
-    for arg in "$@"; do
-        case $arg in
+    local pulse=0 wm=1 owner=
+    while (( $# )); do
+        case $1 in
             --pulse) pulse=1 ;;
             --no-wm) wm=0 ;;
-            *) die "unknown option $arg" ;;
+            --owner) owner=${2:?--owner needs a PID}; shift ;;
+            *) die "unknown option $1" ;;
         esac
+        shift
     done
     mkdir -p "$DIR"
     DIR=$(cd "$DIR" && pwd)
-    [[ -s $DIR/pids ]] && die "$DIR already holds a session; stop it first"
+    # A session left behind in DIR (a run that was cut short) is ended first.
+    cmd_stop "$DIR"
     : > "$DIR/pids"
     : > "$DIR/env"
     mkdir -p "$DIR/runtime"
@@ -102,6 +117,7 @@ cmd_start() {
     start_xvfb
     if (( wm )); then start_openbox; fi
     if (( pulse )); then start_pulse; fi
+    if [[ -n $owner ]]; then start_watchdog "$owner"; fi
     trap - EXIT
     cat "$DIR/env"
 }
