@@ -6,7 +6,8 @@
 //       crop N times side by side, repeats its last column K more times, then
 //       draws each overlay over it in order (overlays must match the result's
 //       size; --overlay-rect X,Y,W,H takes that part of each overlay first).
-//       Writes an opaque 24-bit PNG.
+//       Writes an opaque 24-bit PNG, or with --alpha keep one that keeps its
+//       transparency (for icons, which are never blitted).
 //
 //   assetpack mask --in PNG --sheet OUT --mask OUT
 //       Splits a figure with a transparent background into a sheet and a
@@ -165,8 +166,9 @@ int compose(const Options &options)
         for (int y = 0; y < result.height(); ++y)
             result.setPixel(last + e, y, result.pixel(last, y));
 
+    const bool keepAlpha = options.value(QStringLiteral("alpha")).value_or(QString()) == QStringLiteral("keep");
     // Anything still transparent in the base would otherwise turn black.
-    {
+    if (!keepAlpha) {
         QImage flat(result.size(), QImage::Format_ARGB32);
         flat.fill(Qt::white);
         QPainter p(&flat);
@@ -199,7 +201,12 @@ int compose(const Options &options)
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         p.drawImage(0, 0, overlay);
     }
-    saveOpaque(result, out);
+    if (keepAlpha) {
+        if (!result.save(out, "PNG"))
+            fail(QStringLiteral("cannot write '%1'").arg(out));
+    } else {
+        saveOpaque(result, out);
+    }
     return 0;
 }
 
@@ -322,7 +329,7 @@ void usage()
     std::fprintf(stderr,
                  "usage: assetpack compose --out OUT --base BASE [--scale S] [--crop X,Y,W,H]\n"
                  "                         [--tile N] [--extend K] [--overlay-rect X,Y,W,H]\n"
-                 "                         [--overlay PNG]...\n"
+                 "                         [--alpha keep] [--overlay PNG]...\n"
                  "       assetpack mask --in PNG --sheet OUT --mask OUT\n"
                  "       assetpack contact --out OUT [--zoom Z] [--width W] LABEL=PNG...\n");
 }
