@@ -22,7 +22,7 @@ Picture Built(std::string_view name, int width, int height) {
 frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
     const Picture face = Built("face", kWidth, kHeight);
     window.SetBackground(face);
-    window.SetIcon(LoadPicture("icon64"));
+    window.SetIcon("icon");
     window.Move(0, 0, kWidth, kHeight);
 
     imgAlarmTimerPicture[1] = Built("sign_countdown", 22, 22);

@@ -200,16 +200,17 @@ void Form::SetBackground(const Picture& picture) {
     impl_->widget->update();
 }
 
-void Form::SetIcon(const Picture& picture) {
-    if (picture.Empty()) return;
-    QImage img(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
-               picture.Width() * 4, QImage::Format_RGB32);
-    img = img.copy();
-    for (int y = 0; y < img.height(); ++y) {
-        auto* line = reinterpret_cast<uint32_t*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x) line[x] |= 0xFF000000u;
+void Form::SetIcon(std::string_view pictureName) {
+    // Icons keep their transparent corners, so they come straight from the
+    // built-in file rather than through a 24-bit picture.
+    const QString base = QStringLiteral(":/pictures/") +
+                         QString::fromUtf8(pictureName.data(), static_cast<qsizetype>(pictureName.size()));
+    QIcon icon;
+    for (const QString& suffix : {QStringLiteral(".png"), QStringLiteral("64.png")}) {
+        const QPixmap pixmap(base + suffix);
+        if (!pixmap.isNull()) icon.addPixmap(pixmap);
     }
-    impl_->widget->setWindowIcon(QIcon(QPixmap::fromImage(img)));
+    if (!icon.isNull()) impl_->widget->setWindowIcon(icon);
 }
 
 void Form::Move(int x, int y, int width, int height) {

@@ -63,7 +63,8 @@ public:
     Form& operator=(const Form&) = delete;
 
     void SetBackground(const Picture& picture);
-    void SetIcon(const Picture& picture);
+    // The built-in icon of that name, at every size built ("icon", "icon64").
+    void SetIcon(std::string_view pictureName);
     // Places the top-left corner at (x, y) in screen pixels and sets the size.
     void Move(int x, int y, int width, int height);
     [[nodiscard]] Rect GetWindowRect() const;
