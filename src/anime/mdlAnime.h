@@ -21,6 +21,9 @@ public:
     void PickStageCharacter(bool resetPhases);
     // One step of the stage animation (driven by the clock's 100 ms tick).
     void AnimateStage();
+    // True while no tick can change the stage before the minute changes:
+    // no soaking phase (which poses on every tick) is under way.
+    [[nodiscard]] bool StageIsResting() const { return !(PhaseShown[1] || PhaseShown[2] || PhaseShown[3]); }
     // Fills the five stage clip tables.
     void BuildAnimeVoiceTables();
 

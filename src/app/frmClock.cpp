@@ -1,5 +1,6 @@
 #include "app/frmClock.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/Application.h"
@@ -55,7 +56,7 @@ frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
     picExitButton_->onMouseUp = [this](int16_t b, int16_t s, int x, int y) { picExitButton_MouseUp(b, s, x, y); };
 
     platform::EventPump& pump = app_.platform.pump;
-    tmrClock = pump.CreateTimer(100, [this] { tmrClock_Timer(); });
+    tmrClock = pump.CreateTimer(kTickMs, [this] { tmrClock_Timer(); });
     tmrAlerm = pump.CreateTimer(200, [] {});
     tmrTimer = pump.CreateTimer(200, [] {});
 }
@@ -131,6 +132,16 @@ void frmClock::picExitButton_MouseUp(int16_t, int16_t, int, int) { Form_QueryUnl
 void frmClock::tmrClock_Timer() {
     app_.clock.UpdateClockDisplay();
     app_.anime.AnimateStage();
+    // While the stage rests nothing can change before the next second (the
+    // face changes with the second, the stage's phases with the minute), so
+    // the next tick comes just after it instead of ten times a second.
+    // That keeps an idle clock to one wake-up a second.
+    int next = kTickMs;
+    if (app_.anime.StageIsResting()) {
+        const int toNextSecond = 1000 - app_.platform.clock.Now().millisecond;
+        next = std::clamp(toNextSecond + kSecondMarginMs, kTickMs, 1000 + kSecondMarginMs);
+    }
+    tmrClock->SetInterval(next);
 }
 
 void frmClock::FormPosition(int16_t mode) {

@@ -16,6 +16,10 @@ class frmClock {
 public:
     static constexpr int kWidth = 230;
     static constexpr int kHeight = 170;
+    // The clock tick while the stage has work on every tick.
+    static constexpr int kTickMs = 100;
+    // How long after a change of the second a resting clock wakes up.
+    static constexpr int kSecondMarginMs = 3;
 
     explicit frmClock(Application& app);
     ~frmClock();

@@ -40,33 +40,33 @@ QRegion RegionOf(const std::vector<Point>& polygon) {
     return QRegion(poly, Qt::OddEvenFill);
 }
 
-// Puts a picture on a painter.  The image is kept between paints, so a
-// repaint allocates nothing.
-void PaintPicture(QPainter& painter, const Picture& pic, QImage& scratch) {
-    if (pic.Empty()) return;
-    if (scratch.width() != pic.Width() || scratch.height() != pic.Height())
-        scratch = QImage(pic.Width(), pic.Height(), QImage::Format_RGB32);
-    for (int y = 0; y < pic.Height(); ++y) {
-        auto* line = reinterpret_cast<uint32_t*>(scratch.scanLine(y));
+// Copies the part r of a picture into a Qt image of the same size.
+void Convert(const Picture& pic, QImage& image, const QRect& r) {
+    if (image.width() != pic.Width() || image.height() != pic.Height())
+        image = QImage(pic.Width(), pic.Height(), QImage::Format_RGB32);
+    const QRect area = r.intersected(QRect(0, 0, pic.Width(), pic.Height()));
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
         const uint32_t* row = pic.Row(y);
-        for (int x = 0; x < pic.Width(); ++x) line[x] = row[x] | 0xFF000000u;
+        for (int x = area.left(); x <= area.right(); ++x) line[x] = row[x] | 0xFF000000u;
     }
-    painter.drawImage(0, 0, scratch);
 }
 
 class AreaWidget final : public QWidget {
 public:
-    AreaWidget(QWidget* parent, PictureBox*& owner) : QWidget(parent), owner_(owner) {
-        setAttribute(Qt::WA_OpaquePaintEvent, false);
-    }
+    AreaWidget(QWidget* parent, PictureBox*& owner) : QWidget(parent), owner_(owner) {}
     Picture picture;
     Picture image;
+    // An area with something to show covers the window beneath it, which
+    // then need not be painted first; an empty one is see-through.
+    void ImageChanged() { setAttribute(Qt::WA_OpaquePaintEvent, !image.Empty()); }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         if (image.Empty()) return;
+        Convert(image, scratch_, e->rect());
         QPainter painter(this);
-        PaintPicture(painter, image, scratch_);
+        painter.drawImage(e->rect(), scratch_, e->rect());
     }
     void mousePressEvent(QMouseEvent* e) override {
         e->accept();
@@ -108,17 +108,22 @@ void PictureBox::SetPicture(const Picture& picture) {
     if (w->picture == picture && w->image == picture) return;
     w->picture = picture;
     w->image = picture;
+    w->ImageChanged();
     w->repaint();
 }
 
 const Picture& PictureBox::GetPicture() const { return impl_->widget->picture; }
 Picture& PictureBox::Image() {
     AreaWidget* w = impl_->widget;
-    if (w->image.Empty()) w->image.Resize(w->width(), w->height());
+    if (w->image.Empty()) {
+        w->image.Resize(w->width(), w->height());
+        w->ImageChanged();
+    }
     return w->image;
 }
 void PictureBox::Cls() {
     impl_->widget->image = impl_->widget->picture;
+    impl_->widget->ImageChanged();
     impl_->widget->repaint();
 }
 void PictureBox::Refresh() { impl_->widget->repaint(); }
@@ -137,15 +142,19 @@ public:
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
-    Picture background;
+    void SetBackground(const Picture& picture) {
+        background_ = picture;
+        Convert(background_, backgroundImage_, QRect(0, 0, picture.Width(), picture.Height()));
+        update();
+    }
     bool manualDrag = false;
     QPoint dragOffset;
     QPoint lastPressGlobal;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* e) override {
         QPainter painter(this);
-        PaintPicture(painter, background, scratch_);
+        if (!background_.Empty()) painter.drawImage(e->rect(), backgroundImage_, e->rect());
         if (reportFirstPaint_) {
             // For the start-up benchmark: when the first frame was painted.
             reportFirstPaint_ = false;
@@ -175,7 +184,8 @@ protected:
 
 private:
     Form& owner_;
-    QImage scratch_;
+    Picture background_;
+    QImage backgroundImage_;
     bool reportFirstPaint_ = qEnvironmentVariableIntValue("TESSURI_BENCH_FIRST_PAINT") == 1;
 };
 
@@ -196,8 +206,7 @@ Form::Form(std::string_view caption) : impl_(std::make_unique<Impl>()) {
 Form::~Form() { delete impl_->widget; }
 
 void Form::SetBackground(const Picture& picture) {
-    impl_->widget->background = picture;
-    impl_->widget->update();
+    impl_->widget->SetBackground(picture);
 }
 
 void Form::SetIcon(std::string_view pictureName) {

@@ -72,7 +72,7 @@ TEST_F(Face, ShowsTwelveHourTimeAndBlinksTheColon) {
     Start(0, 0, 0, 500);
     for (const TimeCase& c : cases) {
         vp.clock.SetTime(c.h, c.m, c.s, 50);
-        vp.pump.RunFor(100);
+        app.clock.UpdateClockDisplay();
         EXPECT_EQ(Shown(), c.shown) << c.h << ":" << c.m << ":" << c.s;
         EXPECT_EQ(Sign(), c.sign) << c.h << ":" << c.m << ":" << c.s;
     }
@@ -107,12 +107,33 @@ TEST_F(Face, RedrawsOncePerSecondAndFollowsClockJumpsAtTheNextSecond) {
     for (int i = 0; i < 5; ++i) app.clock.UpdateClockDisplay();
     vp.pump.RunFor(500);
     EXPECT_EQ(app.clockWindow->picTimr().Image().Pixel(5, 5), 0x777777u);
-    // The clock is set back an hour, keeping the second: nothing until it changes.
+    // The clock is set back an hour, keeping the second: nothing until it
+    // changes, and then within a second.
     vp.clock.SetTime(9, 0, 5, 800);
-    vp.pump.RunFor(100);
+    vp.pump.RunFor(150);
     EXPECT_EQ(app.clockWindow->picTimr().Image().Pixel(5, 5), 0x777777u);
-    vp.pump.RunFor(200);
+    vp.pump.RunFor(1000);
     EXPECT_EQ(Shown(), "09 00");
+}
+
+TEST_F(Face, RestingClockWakesJustAfterEachSecond) {
+    // One wake-up a second, a few milliseconds after the second changes.
+    Start(8, 0, 0, 400);
+    vp.pump.fired = 0;
+    int redraws = 0;
+    platform::Picture last = app.clockWindow->picTimr().Image();
+    for (int step = 0; step < 100; ++step) {  // 10 s in 100 ms steps
+        vp.pump.RunFor(100);
+        const platform::LocalTime t = vp.clock.Now();
+        const platform::Picture& now = app.clockWindow->picTimr().Image();
+        if (now != last) {
+            ++redraws;
+            EXPECT_LE(t.millisecond, 100) << "redrawn late in second " << t.second;
+        }
+        last = now;
+    }
+    EXPECT_EQ(redraws, 10);
+    EXPECT_LE(vp.pump.fired, 11);
 }
 
 }  // namespace

@@ -40,7 +40,11 @@ public:
         pump_.timers_.push_back(&entry_);
     }
     ~VirtualTimer() override { std::erase(pump_.timers_, &entry_); }
-    void SetInterval(int ms) override { entry_.interval = ms; }
+    // As a running real timer does, a new interval starts counting now.
+    void SetInterval(int ms) override {
+        entry_.interval = ms;
+        if (entry_.enabled) entry_.due = static_cast<int64_t>(clock_.tickMs) + ms;
+    }
     void SetEnabled(bool on) override {
         if (on && !entry_.enabled) entry_.due = static_cast<int64_t>(clock_.tickMs) + entry_.interval;
         entry_.enabled = on;
@@ -66,6 +70,7 @@ void VirtualPump::FireDue() {
         if (std::find(timers_.begin(), timers_.end(), e) == timers_.end()) continue;
         e->due = Now() + e->interval;
         e->running = true;
+        ++fired;
         e->onTimer();
         e->running = false;
     }

@@ -47,6 +47,8 @@ public:
     std::unique_ptr<platform::Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) override;
     // Lets virtual time pass, firing every timer that falls due, in order.
     void RunFor(int64_t ms);
+    // How many timer handlers have run.
+    int fired = 0;
 
     struct Entry;
 private:
