@@ -8,6 +8,7 @@
 #include <QPolygon>
 #include <QRegion>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <time.h>
@@ -211,15 +212,19 @@ void Form::SetBackground(const Picture& picture) {
 
 void Form::SetIcon(std::string_view pictureName) {
     // Icons keep their transparent corners, so they come straight from the
-    // built-in file rather than through a 24-bit picture.
+    // built-in files rather than through a 24-bit picture.  Decoding them
+    // costs more than the whole first frame, so it waits until the window
+    // has been painted.
     const QString base = QStringLiteral(":/pictures/") +
                          QString::fromUtf8(pictureName.data(), static_cast<qsizetype>(pictureName.size()));
-    QIcon icon;
-    for (const QString& suffix : {QStringLiteral(".png"), QStringLiteral("64.png")}) {
-        const QPixmap pixmap(base + suffix);
-        if (!pixmap.isNull()) icon.addPixmap(pixmap);
-    }
-    if (!icon.isNull()) impl_->widget->setWindowIcon(icon);
+    QTimer::singleShot(0, impl_->widget, [widget = impl_->widget, base] {
+        QIcon icon;
+        for (const QString& suffix : {QStringLiteral(".png"), QStringLiteral("64.png")}) {
+            const QPixmap pixmap(base + suffix);
+            if (!pixmap.isNull()) icon.addPixmap(pixmap);
+        }
+        if (!icon.isNull()) widget->setWindowIcon(icon);
+    });
 }
 
 void Form::Move(int x, int y, int width, int height) {
