@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config
-       qt6-base-dev qt6-base-dev-tools libgl-dev libsdl2-dev
+       qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libsdl2-dev
        espeak-ng sox librsvg2-bin fonts-noto-cjk fonts-dejavu-core)
 test=(libgtest-dev libgmock-dev googletest libbenchmark-dev libx11-dev
       xvfb openbox xdotool x11-apps x11-utils faketime
