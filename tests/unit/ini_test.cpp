@@ -1,6 +1,8 @@
 // The settings file format: what reads return and what writes leave on disk.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,14 +126,13 @@ TEST(IniFile, EachReadSeesTheFileAsItIsNow) {
     EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=2\nTop=3\n");
 }
 
-// Runs the write as an ordinary user: root ignores folder permissions, so
-// as root the write runs in a child that has dropped to "nobody".
-bool PutAsOrdinaryUser(const std::string& path, const std::string& value) {
-    platform::IniFile ini;
-    if (geteuid() != 0) return ini.PutString("Setting", "Left", value, path);
+// Runs one write in a child process whose limits make it fail: the child
+// reports whether the write said it succeeded.
+bool PutInChild(const std::string& path, const std::string& value, void (*limit)()) {
     pid_t child = fork();
     if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        limit();
+        platform::IniFile ini;
         _exit(ini.PutString("Setting", "Left", value, path) ? 1 : 0);
     }
     int status = 0;
@@ -139,14 +140,38 @@ bool PutAsOrdinaryUser(const std::string& path, const std::string& value) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 1;
 }
 
-TEST(IniFile, FailedWriteInReadOnlyFolderLeavesOldFileAndNoLitter) {
-    TempFolder dir;
-    dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
-    chmod(dir.Path().c_str(), 0555);
-    EXPECT_FALSE(PutAsOrdinaryUser(dir.File("Tessuri.ini"), "2"));
-    chmod(dir.Path().c_str(), 0755);
-    EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=1\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+// Root ignores folder permissions, so the child drops to "nobody".
+void AsOrdinaryUser() {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+}
+
+// The disk fills up after 64 bytes.
+void DiskFullAfter64Bytes() {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{64, 64};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+}
+
+struct FailedWriteCase {
+    const char* name;
+    void (*limit)();
+    mode_t folderMode;
+};
+
+TEST(IniFile, FailedWriteLeavesOldFileAndNoLitter) {
+    const FailedWriteCase cases[] = {
+        {"read-only folder", AsOrdinaryUser, 0555},
+        {"disk full", DiskFullAfter64Bytes, 0755},
+    };
+    for (const FailedWriteCase& c : cases) {
+        TempFolder dir;
+        dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
+        chmod(dir.Path().c_str(), c.folderMode);
+        EXPECT_FALSE(PutInChild(dir.File("Tessuri.ini"), std::string(100, '7'), c.limit)) << c.name;
+        chmod(dir.Path().c_str(), 0755);
+        EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=1\n") << c.name;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << c.name;
+    }
 }
 
 TEST(IniFile, UnreadableFileIsNeverOverwritten) {
