@@ -38,7 +38,7 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    auto gui = platform::StartGui(argc, argv);
+    platform::Gui gui(argc, argv);
 
     // The program folder (and its settings file) is a scratch folder.
     std::string folder = (std::filesystem::temp_directory_path() / "tessuri-bench.XXXXXX").string();

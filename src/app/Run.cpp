@@ -1,7 +1,5 @@
 #include "app/Run.h"
 
-#include <QApplication>
-
 #include "app/Application.h"
 #include "app/frmClock.h"
 #include "platform/QtApp.h"
@@ -12,15 +10,15 @@ int RunTessuri(int argc, char** argv) {
     static platform::InstanceLock lock;
     if (!lock.Acquired()) return 0;
 
-    auto gui = platform::StartGui(argc, argv);
-    static platform::RealPlatform machine;
-    static platform::Platform view = machine.View();
-    static Application app(view);
+    platform::Gui gui(argc, argv);
+    platform::RealPlatform machine;
+    platform::Platform view = machine.View();
+    Application app(view);
 
     app.clock.Main();
     // Logging out or shutting down asks the window to close, like its own
     // close command does.
     platform::RouteTerminationSignals([](void* a) { static_cast<Application*>(a)->clockWindow->Form_QueryUnload(); },
                                       &app);
-    return platform::RunEventLoop();
+    return gui.Run();
 }

@@ -21,7 +21,7 @@ void OnSignal(int) {
 
 }  // namespace
 
-std::unique_ptr<QApplication> StartGui(int& argc, char** argv) {
+Gui::Gui(int& argc, char** argv) {
     // Positions, shapes and stacking need X11; under Wayland use XWayland
     // when it is there.  An explicit choice of the user's stands.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -40,15 +40,16 @@ std::unique_ptr<QApplication> StartGui(int& argc, char** argv) {
     args.push_back(nullptr);
     static int count;
     count = argc + 2;
-    auto app = std::make_unique<QApplication>(count, args.data());
+    app_ = std::make_unique<QApplication>(count, args.data());
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK JP")});
     QApplication::setFont(font);
     QApplication::setQuitOnLastWindowClosed(false);
-    return app;
 }
 
-int RunEventLoop() { return QApplication::exec(); }
+Gui::~Gui() = default;
+
+int Gui::Run() { return QApplication::exec(); }
 
 void RouteTerminationSignals(void (*onRequest)(void*), void* context) {
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;

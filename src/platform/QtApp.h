@@ -7,11 +7,21 @@ class QApplication;
 
 namespace platform {
 
-// Creates the application object: X11 (also through XWayland when a Wayland
-// session offers it), window class "tessuri", fonts that cover Japanese.
-std::unique_ptr<QApplication> StartGui(int& argc, char** argv);
-// Runs the event loop until the program ends.
-int RunEventLoop();
+// The windowing side of the process, for as long as this object lives: X11
+// (also through XWayland when a Wayland session offers it), window class
+// "tessuri", fonts that cover Japanese.
+class Gui {
+public:
+    Gui(int& argc, char** argv);
+    ~Gui();
+    Gui(const Gui&) = delete;
+    Gui& operator=(const Gui&) = delete;
+    // Runs the event loop until the program ends.
+    int Run();
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
 // Makes SIGTERM, SIGHUP and SIGINT (logout, shutdown, Ctrl+C) arrive as a close request on
 // the event loop; onRequest runs there.
 void RouteTerminationSignals(void (*onRequest)(void* context), void* context);
