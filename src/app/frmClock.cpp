@@ -72,15 +72,7 @@ void frmClock::Form_Load() {
     clock.TimerDeadline = -1;
 
     // 2-3. The alarm.
-    clock.AlarmAM = setting.ReadSetting("Alerm", "AMPM", "True");
-    clock.AlarmHour = setting.ReadSetting("Alerm", "Hour", "12");
-    clock.AlarmMinute = setting.ReadSetting("Alerm", "Minute", "0");
-    clock.AlarmEnabled = setting.ReadSetting("Alerm", "Enabled", "0");
-    clock.AlarmEveryDay = settings_text::ToBoolean(setting.ReadSetting("Alerm", "Eve", "False"), false);
-    if (clock.AlarmEnabled == "1") {
-        tmrAlerm->SetEnabled(true);
-        imgAlarmTimer(0).SetPicture(imgAlarmTimerPicture[2]);
-    }
+    LoadAlarm();
 
     // 4-5. The stage cycle and the characters that may appear; at least one.
     anime.StageInterval = settings_text::ToInt16(setting.ReadSetting("Setting", "Event", "3"), 3);

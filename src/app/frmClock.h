@@ -27,6 +27,9 @@ public:
     // The load sequence: sets every part of the program up, in a fixed
     // order, before the window is first shown.
     void Form_Load();
+    // The alarm's part of the load sequence: reads the alarm and, when it is
+    // armed, starts its check and shows its sign.
+    void LoadAlarm();
     void Show();
     // Every request to close the window: saves its place, ends the process.
     void Form_QueryUnload();
