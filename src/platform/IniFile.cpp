@@ -84,9 +84,8 @@ std::optional<KeyLine> ParseKey(std::string_view text) {
 // Where a section and a key lie among the lines.
 struct Located {
     std::optional<std::size_t> section;  // index of the header line
-    std::optional<std::size_t> key;      // index of the first matching key line
     std::optional<std::size_t> lastKey;  // index of the section's last key line
-    std::vector<std::size_t> allKeys;    // every matching key line in the section
+    std::vector<std::size_t> keys;       // every matching key line in the section; the first counts
 };
 
 Located Locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
@@ -104,10 +103,7 @@ Located Locate(const std::vector<Line>& lines, std::string_view section, std::st
         if (!inside) continue;
         if (auto kv = ParseKey(lines[i].text)) {
             found.lastKey = i;
-            if (SameName(kv->key, key)) {
-                if (!found.key) found.key = i;
-                found.allKeys.push_back(i);
-            }
+            if (SameName(kv->key, key)) found.keys.push_back(i);
         }
     }
     return found;
@@ -202,7 +198,7 @@ std::string IniFile::GetString(std::string_view section, std::string_view key,
     if (ReadWholeFile(path, data) == ReadResult::kOk) {
         std::vector<Line> lines = SplitLines(data);
         Located at = Locate(lines, section, key);
-        if (at.key) result = ParseKey(lines[*at.key].text)->value;
+        if (!at.keys.empty()) result = ParseKey(lines[at.keys.front()].text)->value;
     }
     // The value ends at its first zero byte, as a C buffer would end it.
     result = result.substr(0, result.find('\0'));
@@ -231,17 +227,17 @@ bool IniFile::PutString(std::string_view section, std::string_view key,
     std::string out;
 
     if (!value) {
-        if (at.allKeys.empty()) return true;
+        if (at.keys.empty()) return true;
         std::size_t from = 0;
-        for (std::size_t i : at.allKeys) {
+        for (std::size_t i : at.keys) {
             out.append(data, from, lines[i].begin - from);
             from = lines[i].next;
         }
         out.append(data, from, std::string::npos);
     } else {
         std::string keyLine = std::string(key) + "=" + *value;
-        if (at.key) {
-            const Line& l = lines[*at.key];
+        if (!at.keys.empty()) {
+            const Line& l = lines[at.keys.front()];
             out.append(data, 0, l.begin);
             out += keyLine;
             out.append(data, l.end, std::string::npos);
