@@ -24,7 +24,6 @@ frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
     const Picture face = Built("face", kWidth, kHeight);
     window.SetBackground(face);
     window.SetIcon("icon");
-    window.Move(0, 0, kWidth, kHeight);
 
     imgAlarmTimerPicture[1] = Built("sign_countdown", 22, 22);
     imgAlarmTimerPicture[2] = Built("sign_alarm", 22, 22);

@@ -90,4 +90,12 @@ struct Platform {
 // The path separator of this platform.
 inline constexpr char kPathSeparator = '/';
 
+// name inside folder: "folder/name", with one separator however folder ends.
+inline std::string InFolder(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (path.empty() || path.back() != kPathSeparator) path += kPathSeparator;
+    path += name;
+    return path;
+}
+
 }  // namespace platform

@@ -3,12 +3,7 @@
 #include <charconv>
 #include <limits>
 
-std::string mdlSetting::IniPath() const {
-    std::string path = platform_.programFolder;
-    if (path.empty() || path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
-    path += kFileName;
-    return path;
-}
+std::string mdlSetting::IniPath() const { return platform::InFolder(platform_.programFolder, kFileName); }
 
 std::string mdlSetting::ReadSetting(std::string_view section, std::string_view key, std::string_view defaultValue) {
     std::string copied = platform_.profile.GetString(section, key, defaultValue, IniPath());

@@ -11,10 +11,7 @@ std::string mdlClockVoice::ClipName(int number) {
 }
 
 void mdlClockVoice::BuildVoiceTables() {
-    WavPath = app_.platform.programFolder;
-    if (WavPath.empty() || WavPath.back() != platform::kPathSeparator) WavPath += platform::kPathSeparator;
-    WavPath += "wav";
-    WavPath += platform::kPathSeparator;
+    WavPath = platform::InFolder(app_.platform.programFolder, "wav") + platform::kPathSeparator;
 
     app_.anime.BuildAnimeVoiceTables();
 
