@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
     platform::RealRandom random;
     platform::IniFile profile;
     platform::RealProcess process;
-    platform::Platform view{clock, pump, random, profile, process, folder};
+    platform::SdlAudio audio;
+    platform::SoundSystem sound{audio};
+    platform::Platform view{clock, pump, random, profile, process, sound, folder};
     Application app(view);
     app.clock.Main();
     for (int i = 0; i < 20; ++i) {  // let the window come up

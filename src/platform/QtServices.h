@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/IniFile.h"
+#include "platform/SdlAudio.h"
+#include "platform/SoundSystem.h"
 #include "platform/Services.h"
 
 namespace platform {
@@ -63,7 +65,9 @@ struct RealPlatform {
     RealRandom random;
     IniFile profile;
     RealProcess process;
-    Platform View() { return {clock, pump, random, profile, process, ExecutableFolder()}; }
+    SdlAudio audio;
+    SoundSystem sound{audio};
+    Platform View() { return {clock, pump, random, profile, process, sound, ExecutableFolder()}; }
 };
 
 }  // namespace platform

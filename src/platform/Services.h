@@ -70,6 +70,25 @@ public:
                            const std::optional<std::string>& value, const std::string& path) = 0;
 };
 
+// The sound layer: one-shot clips and a small media command language.
+class Sound {
+public:
+    static constexpr uint32_t kReplyLength = 256;  // every reply buffer, terminator included
+    virtual ~Sound() = default;
+    // Plays a WAV file.  flags 0: returns when the clip has ended; flags 1:
+    // returns at once while it plays on.  A new clip cuts off the one still
+    // playing.  A file that cannot be played sounds the default chime.
+    virtual void PlaySound(const std::string& path, uint16_t flags) = 0;
+    // Runs one media command ("open \"PATH\" type waveaudio alias A",
+    // "play A", "status A mode", "stop A", "close A").  Returns 0 or an error
+    // code; the reply, NUL-terminated, goes into reply (length bytes).
+    // owner is passed along and has no effect.
+    virtual uint32_t SendString(std::string_view command, char* reply, uint32_t length, const void* owner) = 0;
+    // The text of an error code, NUL-terminated, into text (length bytes).
+    // False for a code that is not an error of SendString.
+    virtual bool GetErrorString(uint32_t error, char* text, uint32_t length) = 0;
+};
+
 class Process {
 public:
     virtual ~Process() = default;
@@ -84,6 +103,7 @@ struct Platform {
     RandomSource& random;
     ProfileStore& profile;
     Process& process;
+    Sound& sound;
     std::string programFolder;  // the folder of the executable, no trailing separator
 };
 

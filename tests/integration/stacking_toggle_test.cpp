@@ -38,7 +38,9 @@ TEST(StackingToggle, NeverUnmapsMovesOrRemakesTheWindow) {
     platform::RealRandom random;
     platform::IniFile profile;
     platform::RealProcess process;
-    platform::Platform view{clock, pump, random, profile, process, folder.path().string()};
+    platform::SdlAudio audio;
+    platform::SoundSystem sound{audio};
+    platform::Platform view{clock, pump, random, profile, process, sound, folder.path().string()};
     mdlSetting setting(view);
     mdlForm form(setting);
 

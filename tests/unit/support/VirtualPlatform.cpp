@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -76,7 +78,15 @@ void VirtualPump::FireDue() {
     }
 }
 
-void VirtualPump::DoEvents() { FireDue(); }
+void VirtualPump::Sleep(uint32_t ms) {
+    if (log_) log_->push_back("sleep " + std::to_string(ms));
+    clock_.Advance(ms);
+}
+
+void VirtualPump::DoEvents() {
+    if (log_) log_->push_back("pump");
+    FireDue();
+}
 
 void VirtualPump::RunFor(int64_t ms) {
     const int64_t end = Now() + ms;
@@ -91,6 +101,52 @@ void VirtualPump::RunFor(int64_t ms) {
         if (*next > Now()) clock_.Advance(*next - Now());
         FireDue();
     }
+}
+
+int RecordingSound::ClipNumber(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (name.size() != 8 || name.substr(4) != ".wav") return -1;
+    int n = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (name[i] < '0' || name[i] > '9') return -1;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
+}
+
+void RecordingSound::PlaySound(const std::string& path, uint16_t flags) {
+    const int clip = ClipNumber(path);
+    plays.push_back({clip, flags});
+    char line[32];
+    std::snprintf(line, sizeof line, "play %04d %u", clip, static_cast<unsigned>(flags));
+    if (log_) log_->push_back(line);
+    if (flags == 0) {
+        auto it = clipMs.find(clip);
+        clock_.Advance(it == clipMs.end() ? defaultClipMs : it->second);
+    }
+}
+
+uint32_t RecordingSound::SendString(std::string_view command, char* reply, uint32_t length, const void*) {
+    commands.emplace_back(command);
+    if (log_) log_->push_back("mci " + std::string(command));
+    std::pair<uint32_t, std::string> r{0, ""};
+    if (!replies.empty()) {
+        r = replies.front();
+        replies.pop_front();
+    }
+    if (reply && length > 0) {
+        const std::size_t n = std::min<std::size_t>(r.second.size(), length - 1);
+        std::memcpy(reply, r.second.data(), n);
+        reply[n] = '\0';
+    }
+    return r.first;
+}
+
+bool RecordingSound::GetErrorString(uint32_t error, char* text, uint32_t length) {
+    if (log_) log_->push_back("error-text " + std::to_string(error));
+    if (text && length > 0) text[0] = '\0';
+    return error != 0;
 }
 
 TempFolder::TempFolder() {

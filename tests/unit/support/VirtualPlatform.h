@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -41,8 +42,8 @@ public:
 
 class VirtualPump final : public platform::EventPump {
 public:
-    explicit VirtualPump(VirtualClock& clock) : clock_(clock) {}
-    void Sleep(uint32_t ms) override { clock_.Advance(ms); }
+    explicit VirtualPump(VirtualClock& clock, std::vector<std::string>* log = nullptr) : clock_(clock), log_(log) {}
+    void Sleep(uint32_t ms) override;
     void DoEvents() override;
     std::unique_ptr<platform::Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) override;
     // Lets virtual time pass, firing every timer that falls due, in order.
@@ -57,6 +58,7 @@ private:
     // does not move them.
     [[nodiscard]] int64_t Now() const { return static_cast<int64_t>(clock_.tickMs); }
     VirtualClock& clock_;
+    std::vector<std::string>* log_;
     std::vector<Entry*> timers_;
     friend class VirtualTimer;
 };
@@ -98,6 +100,36 @@ private:
     platform::IniFile file_;
 };
 
+// The sound layer as the modules see it, on virtual time.  One-shot clips
+// are noted; a waiting one lets virtual time pass for the clip's length.
+// Media commands are noted and answered from a script.
+class RecordingSound final : public platform::Sound {
+public:
+    explicit RecordingSound(VirtualClock& clock, std::vector<std::string>* log) : clock_(clock), log_(log) {}
+    struct Play {
+        int clip;  // the number of the file ("0203.wav" is 203); -1 for another name
+        uint16_t flags;
+        bool operator==(const Play&) const = default;
+    };
+    std::vector<Play> plays;
+    std::vector<std::string> commands;
+    // How long a clip lasts; clipMs[number] overrides defaultClipMs.
+    int64_t defaultClipMs = 700;
+    std::map<int, int64_t> clipMs;
+    // Replies to media commands, in order: {result, reply bytes}.  When the
+    // script is empty every command succeeds with an empty reply.
+    std::deque<std::pair<uint32_t, std::string>> replies;
+
+    void PlaySound(const std::string& path, uint16_t flags) override;
+    uint32_t SendString(std::string_view command, char* reply, uint32_t length, const void* owner) override;
+    bool GetErrorString(uint32_t error, char* text, uint32_t length) override;
+    static int ClipNumber(const std::string& path);
+
+private:
+    VirtualClock& clock_;
+    std::vector<std::string>* log_;
+};
+
 class ThrowingProcess final : public platform::Process {
 public:
     [[noreturn]] void End() override { throw ProcessEnded(); }
@@ -121,11 +153,15 @@ private:
 struct VirtualPlatform {
     TempFolder folder;
     VirtualClock clock;
-    VirtualPump pump{clock};
+    // What the pump, the sound and the stage did, in order, one line each
+    // ("sleep 50", "pump", "play 0203 1", ...).
+    std::vector<std::string> log;
+    VirtualPump pump{clock, &log};
     ScriptedRandom random;
     RecordingProfile profile;
     ThrowingProcess process;
-    platform::Platform view{clock, pump, random, profile, process, folder.Path()};
+    RecordingSound sound{clock, &log};
+    platform::Platform view{clock, pump, random, profile, process, sound, folder.Path()};
 };
 
 }  // namespace testing_support
