@@ -58,8 +58,102 @@ void mdlAnime::PickStageCharacter(bool resetPhases) {
     if (resetPhases && StageChar != old) PhaseShown.fill(false);
 }
 
+int16_t mdlAnime::PhaseOfMinute(int m) const {
+    // The first minute of phases 1 to 4 within each cycle length; phase 0
+    // begins the cycle.
+    static constexpr int kCycle[4] = {5, 10, 20, 60};
+    static constexpr int kStarts[4][4] = {{1, 2, 3, 4}, {2, 4, 7, 9}, {5, 10, 15, 19}, {15, 30, 50, 59}};
+    if (StageInterval < 0 || StageInterval > 3) return -1;
+    const int v = m % kCycle[StageInterval];
+    int16_t phase = 0;
+    for (int start : kStarts[StageInterval])
+        if (v >= start) ++phase;
+    return phase;
+}
+
 void mdlAnime::AnimateStage() {
-    // The stage stays bare until the characters' schedule is in place.
+    const int16_t p = PhaseOfMinute(app_.platform.clock.Now().minute);
+    if (p < 0) return;
+    if (PhaseShown[p]) {
+        if (p >= 1 && p <= 3) RunPhase(p);
+        return;
+    }
+    mdlClockVoice& voice = app_.voice;
+    const std::string& wav = voice.WavPath;
+    switch (p) {
+        case 0:
+            ClearStage();
+            RunPhase(0);
+            break;
+        case 1:
+            StageFrame = 1;
+            ClearStage();
+            voice.PlaySoundFile(wav + Phase1Clip[StageChar], mdlClockVoice::kNoWait);
+            RunPhase(1);
+            break;
+        case 2:
+            ClearStage();
+            voice.PlaySoundFile(wav + Phase2Clip[StageChar], mdlClockVoice::kNoWait);
+            RunPhase(2);
+            break;
+        case 3:
+            StageFrame = 3;
+            ClearStage();
+            voice.PlaySoundFile(wav + Phase3Clip[StageChar], mdlClockVoice::kNoWait);
+            RunPhase(3);
+            break;
+        default:
+            ClearStage();
+            RunPhase(4);
+            PickStageCharacter(false);
+            break;
+    }
+}
+
+void mdlAnime::RunPhase(int16_t phase) {
+    for (int i = 0; i < 5; ++i) PhaseShown[i] = (i == phase);
+    platform::EventPump& pump = app_.platform.pump;
+    mdlClockVoice& voice = app_.voice;
+    // Walking holds the thread on purpose: 4 pixels every 50 ms, each step
+    // on the screen at once.
+    auto walk = [&](int32_t from, int32_t last, int16_t frame) {
+        for (int32_t x = from; x <= last; x += 4) {
+            DrawStageFrame(x, frame, 4);
+            pump.Sleep(kWalkStepMs);
+        }
+    };
+    // A pose holds its frame for a second while events and the face go on.
+    auto pose = [&](int32_t x, int16_t first, int16_t second) {
+        pump.DoEvents();
+        DrawStageFrame(x, StageFrame, 0);
+        PauseTenths(10);
+        StageFrame = (StageFrame == first) ? second : first;
+    };
+    switch (phase) {
+        case 0:
+            walk(-60, 10, 0);  // -60 to 8
+            voice.PlaySoundFile(voice.WavPath + EnterClip[StageChar], mdlClockVoice::kNoWait);
+            break;
+        case 1: pose(35, 1, 2); break;
+        case 2: pose(76, 1, 2); break;
+        case 3: pose(117, 3, 4); break;
+        case 4:
+            DrawStageFrame(152, 5, 0);
+            voice.PlaySoundFile(voice.WavPath + LeaveClip[StageChar], mdlClockVoice::kWait);
+            pump.Sleep(1000);
+            walk(152, 232, 5);
+            break;
+        default: break;
+    }
+}
+
+void mdlAnime::PauseTenths(int16_t n) {
+    platform::EventPump& pump = app_.platform.pump;
+    for (int16_t i = 1; i <= n; ++i) {
+        pump.DoEvents();
+        app_.clock.UpdateClockDisplay();
+        pump.Sleep(100);
+    }
 }
 
 void mdlAnime::BuildAnimeVoiceTables() {

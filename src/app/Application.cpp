@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "anime/frmImageBuffer.h"
 #include "app/frmClock.h"
 
 Application::Application(platform::Platform& p)

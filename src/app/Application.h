@@ -13,6 +13,7 @@
 #include "window/mdlForm.h"
 
 class frmClock;
+class frmImageBuffer;
 
 class Application {
 public:
@@ -30,4 +31,6 @@ public:
 
     // Created by Clock::Main; lives until the process ends.
     std::unique_ptr<frmClock> clockWindow;
+    // Created by the first drawing on the stage; lives until the end.
+    std::unique_ptr<frmImageBuffer> imageBuffer;
 };

@@ -52,6 +52,8 @@ frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
     window.onMouseDown = [this](int16_t b, int16_t s, int x, int y) { Form_MouseDown(b, s, x, y); };
     window.onQueryUnload = [this] { Form_QueryUnload(); };
     picExitButton_->onMouseDown = [this](int16_t b, int16_t s, int x, int y) { picExitButton_MouseDown(b, s, x, y); };
+    picAnimeStage_->onClick = [this] { picAnimeStage_Click(); };
+    picAnimeStage_->onMouseDown = [this](int16_t b, int16_t s, int x, int y) { picAnimeStage_MouseDown(b, s, x, y); };
     picExitButton_->onMouseUp = [this](int16_t b, int16_t s, int x, int y) { picExitButton_MouseUp(b, s, x, y); };
 
     platform::EventPump& pump = app_.platform.pump;
@@ -134,6 +136,39 @@ void frmClock::tmrClock_Timer() {
     }
     tmrClock->SetInterval(next);
 }
+
+void frmClock::picAnimeStage_Click() {
+    platform::SetScreenCursor(platform::Cursor::kHourglass);
+    app_.voice.SpeakTime();
+    platform::SetScreenCursor(platform::Cursor::kDefault);
+}
+
+void frmClock::picAnimeStage_MouseDown(int16_t button, int16_t, int, int) {
+    if (button == platform::kRightButton) PopupStageMenu();
+}
+
+void frmClock::PopupStageMenu() {
+    // The mark follows the window's stacking as it is now, however it was
+    // last changed.
+    mnuTopMostChecked = app_.form.TopMost;
+    const int chosen = platform::PopupMenu({{"時報(&T)"}, {"常に手前に表示(&U)", true, mnuTopMostChecked}, {""}, {"終了(&E)"}});
+    switch (chosen) {
+        case 0: mnuSpeakTime_Click(); break;
+        case 1: mnuTopMost_Click(); break;
+        case 3: mnuExit_Click(); break;
+        default: break;
+    }
+}
+
+void frmClock::mnuSpeakTime_Click() { picAnimeStage_Click(); }
+
+void frmClock::mnuTopMost_Click() {
+    app_.form.TopMost = !mnuTopMostChecked;
+    app_.form.SetTopMost(window, app_.form.TopMost, false);
+    mnuTopMostChecked = app_.form.TopMost;
+}
+
+void frmClock::mnuExit_Click() { Form_QueryUnload(); }
 
 void frmClock::FormPosition(int16_t mode) {
     mdlSetting& setting = app_.setting;

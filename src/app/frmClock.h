@@ -37,6 +37,15 @@ public:
     void picExitButton_MouseDown(int16_t button, int16_t shift, int x, int y);
     void picExitButton_MouseUp(int16_t button, int16_t shift, int x, int y);
     void tmrClock_Timer();
+    // A left click on the stage speaks the time; the right button offers
+    // the menu.
+    void picAnimeStage_Click();
+    void picAnimeStage_MouseDown(int16_t button, int16_t shift, int x, int y);
+    // The stage's menu and its items.
+    void PopupStageMenu();
+    void mnuSpeakTime_Click();
+    void mnuTopMost_Click();
+    void mnuExit_Click();
     // mode 1 restores the saved place, mode 0 saves it; others do nothing.
     void FormPosition(int16_t mode);
 
@@ -59,6 +68,9 @@ public:
     std::unique_ptr<platform::Timer> tmrClock;
     std::unique_ptr<platform::Timer> tmrAlerm;
     std::unique_ptr<platform::Timer> tmrTimer;
+
+    // The check mark of the menu's stay-on-top item.
+    bool mnuTopMostChecked = false;
 
 private:
     Application& app_;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
@@ -81,7 +82,8 @@ protected:
         const QPoint at = e->position().toPoint();
         if (owner_ && owner_->onMouseUp) owner_->onMouseUp(ButtonOf(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
         const bool inside = rect().contains(at) && (mask().isEmpty() || mask().contains(at));
-        if (pressed_ && inside && e->buttons() == Qt::NoButton && owner_ && owner_->onClick) {
+        if (pressed_ && inside && e->button() == Qt::LeftButton && e->buttons() == Qt::NoButton && owner_ &&
+            owner_->onClick) {
             pressed_ = false;
             owner_->onClick();
         }
@@ -128,6 +130,11 @@ void PictureBox::Cls() {
     impl_->widget->repaint();
 }
 void PictureBox::Refresh() { impl_->widget->repaint(); }
+void PictureBox::Refresh(const Rect& part) {
+    const QRect r = QRect(part.left, part.top, part.right - part.left, part.bottom - part.top)
+                        .intersected(impl_->widget->rect());
+    if (!r.isEmpty()) impl_->widget->repaint(r);
+}
 void PictureBox::SetRegion(const std::vector<Point>& polygon) { impl_->widget->setMask(RegionOf(polygon)); }
 void PictureBox::SetVisible(bool visible) { impl_->widget->setVisible(visible); }
 Rect PictureBox::Geometry() const {
@@ -283,6 +290,35 @@ PictureBox& Form::AddPictureBox(int x, int y, int width, int height) {
 }
 
 uint64_t Form::NativeId() const { return static_cast<uint64_t>(impl_->widget->winId()); }
+
+void SetScreenCursor(Cursor cursor) {
+    if (cursor == Cursor::kHourglass) {
+        if (!QGuiApplication::overrideCursor()) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+    }
+    // The caller is about to hold the thread; the X server must see it now.
+    QGuiApplication::sync();
+}
+
+int PopupMenu(const std::vector<MenuItem>& items) {
+    QMenu menu;
+    std::vector<QAction*> actions;
+    for (const MenuItem& item : items) {
+        if (item.caption.empty()) {
+            actions.push_back(menu.addSeparator());
+            continue;
+        }
+        QAction* a = menu.addAction(QString::fromStdString(item.caption));
+        a->setCheckable(item.checkable);
+        a->setChecked(item.checked);
+        actions.push_back(a);
+    }
+    QAction* chosen = menu.exec(QCursor::pos());
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        if (chosen && actions[i] == chosen) return static_cast<int>(i);
+    return -1;
+}
 
 std::vector<Rect> ScreenRects() {
     std::vector<Rect> out;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     void Cls();
     // Shows the persistent image now, without waiting for the event loop.
     void Refresh();
+    // The same for the part of it that changed.
+    void Refresh(const Rect& part);
     // Only the polygon (even-odd) is drawn and takes clicks; clicks outside
     // it reach the window beneath the area.
     void SetRegion(const std::vector<Point>& polygon);
@@ -46,6 +49,7 @@ public:
 
     MouseHandler onMouseDown;
     MouseHandler onMouseUp;
+    // A left-button press and release, both inside the area.
     std::function<void()> onClick;
 
 private:
@@ -95,6 +99,20 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// The pointer over every window of the program: the busy pointer, or each
+// window's own again.  Reaches the screen at once, even when the thread
+// then blocks.
+void SetScreenCursor(Cursor cursor);
+
+struct MenuItem {
+    std::string caption;  // '&' marks the access key; empty: a separator
+    bool checkable = false;
+    bool checked = false;
+};
+// Pops a menu up at the pointer and waits for the choice: the index of the
+// item chosen, or -1 when the menu was dismissed.
+int PopupMenu(const std::vector<MenuItem>& items);
 
 // The screens' rectangles in screen pixels.
 std::vector<Rect> ScreenRects();

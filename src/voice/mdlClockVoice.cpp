@@ -1,5 +1,6 @@
 #include "voice/mdlClockVoice.h"
 
+#include <array>
 #include <cstdio>
 
 #include "app/Application.h"
@@ -26,4 +27,69 @@ void mdlClockVoice::BuildVoiceTables() {
         for (int t = 1; t <= 5; ++t) TensPrefixClip[t][c] = ClipName(block + 22 + t);
         for (int u = 1; u <= 9; ++u) UnitMinuteClip[u][c] = ClipName(block + 27 + u);
     }
+}
+
+void mdlClockVoice::PlaySoundFile(const std::string& path, int16_t flags) {
+    app_.platform.sound.PlaySound(path, static_cast<uint16_t>(flags));
+}
+
+uint32_t mdlClockVoice::Send(const std::string& command, const void* owner, std::string* reply) {
+    std::array<char, platform::Sound::kReplyLength> buffer{};
+    const uint32_t result = app_.platform.sound.SendString(command, buffer.data(), platform::Sound::kReplyLength, owner);
+    buffer.back() = '\0';  // whatever the layer wrote, the reply ends inside the buffer
+    if (reply) *reply = buffer.data();
+    return result;
+}
+
+void mdlClockVoice::FailAndClose(uint32_t error, const void* owner) {
+    std::array<char, platform::Sound::kReplyLength> text{};
+    app_.platform.sound.GetErrorString(error, text.data(), platform::Sound::kReplyLength);
+    Send(std::string("close ") + kAlias, owner);
+}
+
+void mdlClockVoice::MciOpenAndPlay(const std::string& path, const void* owner) {
+    const uint32_t result = Send("open \"" + path + "\" type waveaudio alias " + kAlias, owner);
+    if (result != 0) {
+        FailAndClose(result, owner);
+        return;
+    }
+    Send(std::string("play ") + kAlias, owner);
+}
+
+std::optional<bool> mdlClockVoice::MciIsPlaying(const void* owner) {
+    std::string mode;
+    const uint32_t result = Send(std::string("status ") + kAlias + " mode", owner, &mode);
+    if (result != 0) {
+        FailAndClose(result, owner);
+        return std::nullopt;
+    }
+    if (mode != "stopped") return true;
+    Send(std::string("stop ") + kAlias, owner);
+    Send(std::string("close ") + kAlias, owner);
+    return false;
+}
+
+void mdlClockVoice::Say(const std::string& clip) { PlaySoundFile(WavPath + clip, kWait); }
+
+void mdlClockVoice::SpeakTime() {
+    const int c = app_.anime.StageChar;
+    platform::SystemClock& clock = app_.platform.clock;
+    // The clock is read afresh for each part, as the words are chosen.
+    Say(clock.Now().hour < 12 ? AmClip[c] : PmClip[c]);
+    const int m = clock.Now().minute;
+    const int hour = clock.Now().hour;
+    const int h = (hour == 0 || hour == 12) ? 12 : hour % 12;
+    Say(HourClip[h][c]);
+    if (m == 0) {
+        Say(OClockClip[c]);
+        return;
+    }
+    const int t = m / 10;
+    const int u = m % 10;
+    if (u == 0) {
+        Say(RoundMinuteClip[t][c]);
+        return;
+    }
+    if (t > 0) Say(TensPrefixClip[t][c]);
+    Say(UnitMinuteClip[u][c]);
 }
