@@ -26,6 +26,7 @@ protected:
     void Start(int h, int m, int s, int ms = 0) {
         vp.clock.SetTime(h, m, s, ms);
         app.clock.Main();
+        app.anime.StageInterval = 7;  // a bare stage: walks would hold the clock
         frmClock& f = *app.clockWindow;
         f.picHour00 = Strip(2, 0x100000);
         f.picHour0 = Strip(10, 0x200000);

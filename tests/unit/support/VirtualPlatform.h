@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -65,15 +66,26 @@ private:
 
 class ScriptedRandom final : public platform::RandomSource {
 public:
-    std::deque<double> script;  // values handed out first; afterwards 0.5
+    // Values handed out first; afterwards 0.5, then a fixed sequence that
+    // visits the whole range, so a caller that draws until it gets a
+    // different pick always gets one.
+    std::deque<double> script;
     int randomizeCalls = 0;
     void Randomize() override { ++randomizeCalls; }
     double Rnd() override {
-        if (script.empty()) return 0.5;
+        if (script.empty()) {
+            const double v = after_;
+            after_ += 0.6180339887;
+            if (after_ >= 1.0) after_ -= 1.0;
+            return v;
+        }
         double v = script.front();
         script.pop_front();
         return v;
     }
+
+private:
+    double after_ = 0.5;
 };
 
 // Every call is noted, then passed on to the real INI file code.
@@ -110,6 +122,7 @@ public:
         int clip;  // the number of the file ("0203.wav" is 203); -1 for another name
         uint16_t flags;
         bool operator==(const Play&) const = default;
+        friend void PrintTo(const Play& p, std::ostream* os) { *os << p.clip << "/" << p.flags; }
     };
     std::vector<Play> plays;
     std::vector<std::string> commands;
