@@ -14,6 +14,7 @@
 #include <QWindow>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace platform {
@@ -303,6 +304,13 @@ void SetScreenCursor(Cursor cursor) {
 
 int PopupMenu(const std::vector<MenuItem>& items) {
     QMenu menu;
+    // Qt's own measure of a menu comes out short for Japanese captions and
+    // cuts the longest one, so the menu is made wide enough for it here.
+    const QFontMetrics metrics(menu.font());
+    int widest = 0;
+    for (const MenuItem& item : items)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(item.caption).remove('&')));
+    menu.setMinimumWidth(widest + 4 * metrics.height());
     std::vector<QAction*> actions;
     for (const MenuItem& item : items) {
         if (item.caption.empty()) {
