@@ -78,35 +78,27 @@ void mdlAnime::AnimateStage() {
         if (p >= 1 && p <= 3) RunPhase(p);
         return;
     }
-    mdlClockVoice& voice = app_.voice;
-    const std::string& wav = voice.WavPath;
     switch (p) {
         case 0:
             ClearStage();
             RunPhase(0);
             break;
-        case 1:
-            StageFrame = 1;
-            ClearStage();
-            voice.PlaySoundFile(wav + Phase1Clip[StageChar], mdlClockVoice::kNoWait);
-            RunPhase(1);
-            break;
-        case 2:
-            ClearStage();
-            voice.PlaySoundFile(wav + Phase2Clip[StageChar], mdlClockVoice::kNoWait);
-            RunPhase(2);
-            break;
-        case 3:
-            StageFrame = 3;
-            ClearStage();
-            voice.PlaySoundFile(wav + Phase3Clip[StageChar], mdlClockVoice::kNoWait);
-            RunPhase(3);
-            break;
-        default:
+        case 4:
             ClearStage();
             RunPhase(4);
             PickStageCharacter(false);
             break;
+        default: {
+            // The soaking places: the first and the third start their pair of
+            // poses afresh; the second carries on from the first.
+            if (p == 1) StageFrame = 1;
+            if (p == 3) StageFrame = 3;
+            ClearStage();
+            const auto& clips = p == 1 ? Phase1Clip : p == 2 ? Phase2Clip : Phase3Clip;
+            app_.voice.PlaySoundFile(app_.voice.WavPath + clips[StageChar], mdlClockVoice::kNoWait);
+            RunPhase(p);
+            break;
+        }
     }
 }
 

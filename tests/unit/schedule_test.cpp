@@ -150,6 +150,27 @@ INSTANTIATE_TEST_SUITE_P(Cases, WholeCycle,
                                            CycleCase{"FiveMinutes", 0, 5, {60, 60, 60}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(PhaseMap, EveryMinuteOfTheHourUnderEachCycle) {
+    VirtualPlatform vp;
+    Application app(vp.view);
+    const char* const byMinute[4] = {
+        "012340123401234012340123401234012340123401234012340123401234",
+        "001122233400112223340011222334001122233400112223340011222334",
+        "000001111122222333340000011111222223333400000111112222233334",
+        "000000000000000111111111111111222222222222222222223333333334",
+    };
+    for (int16_t interval = 0; interval < 4; ++interval) {
+        app.anime.StageInterval = interval;
+        std::string phases;
+        for (int m = 0; m < 60; ++m) phases += static_cast<char>('0' + app.anime.PhaseOfMinute(m));
+        EXPECT_EQ(phases, byMinute[interval]) << "cycle code " << interval;
+    }
+    for (int16_t code : {-1, 4, 7, 32767}) {
+        app.anime.StageInterval = code;
+        EXPECT_EQ(app.anime.PhaseOfMinute(0), -1);
+    }
+}
+
 TEST_F(Schedule, StartedAtMinuteThirtyThreeJoinsThePhaseWithoutWalkingIn) {
     Start(10, 33, 0, 3);
     const int c = app.anime.StageChar;
