@@ -1,3 +1,5 @@
+#include "platform/Audio.h"
+
 #include <SDL.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,8 +10,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-
-#include "platform/Audio.h"
 
 namespace platform {
 
@@ -110,10 +110,9 @@ std::optional<SampleFormat> FromSdl(SDL_AudioFormat format) {
 }  // namespace
 
 std::optional<AudioClip> LoadWavBytes(std::string_view bytes) {
-    if (bytes.empty()) return std::nullopt;
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
     const std::optional<std::string> clamped = WithSizesClamped(bytes);
     const std::string_view input = clamped ? std::string_view(*clamped) : bytes;
-    if (input.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
 
     SDL_RWops* rw = SDL_RWFromConstMem(input.data(), static_cast<int>(input.size()));
     if (!rw) return std::nullopt;
