@@ -34,10 +34,14 @@ SDL_AudioFormat ToSdl(SampleFormat format) {
     return AUDIO_S16LSB;
 }
 
-// The power of two nearest a hundredth of the rate: about 10 ms a device
-// buffer, short enough that the next clip of a sequence is queued in time.
+// The power of two nearest a fortieth of the rate: about 25 ms a device
+// buffer.  The buffer is all the sound server holds of the stream: with
+// 10 ms a busy machine let it run dry in the middle of words, with 50 ms the
+// first word came out late after the stream had started.  Words follow each
+// other without a gap: the next clip is queued while the last buffer of the
+// one before is playing.
 Uint16 BufferFrames(int rate) {
-    const int target = std::clamp(rate / 100, 16, 8192);
+    const int target = std::clamp(rate / 40, 16, 8192);
     int low = 16;
     while (low * 2 <= target) low *= 2;
     return static_cast<Uint16>(target - low <= low * 2 - target ? low : low * 2);

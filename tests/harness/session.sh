@@ -77,8 +77,30 @@ start_pulse() {
     record_pid pulseaudio $!
     wait_for "$READY_TIMEOUT_S" env XDG_RUNTIME_DIR="$runtime" pactl info \
         || die "pulseaudio did not come up (see $DIR/pulse.log)"
+    # A silent stream in the sink's own format keeps the sink running at a
+    # short latency. Without one the idle null sink renders in blocks of
+    # about 2 s: a recorder then waits that long for its first data, and
+    # the monitor's timeline can reorder sounds played a second apart.
+    setsid env XDG_RUNTIME_DIR="$runtime" HOME="$DIR" \
+        pacat --playback --latency-msec=30 --device=test_sink --format=s16le --rate=44100 --channels=2 \
+        </dev/zero >"$DIR/pacat.log" 2>&1 &
+    record_pid pacat $!
+    wait_for "$READY_TIMEOUT_S" sink_running "$runtime" \
+        || die "the silent stream did not start (see $DIR/pacat.log)"
+    # The first recorder after the server starts gets its first data only
+    # after about 2 s; later ones within some 50 ms. Pay that once here.
+    monitor_delivers "$runtime" || die "the sink's monitor delivers nothing"
     echo "PULSE_SERVER=unix:$runtime/pulse/native" >> "$DIR/env"
 }
+
+monitor_delivers() {  # monitor_delivers RUNTIME: a recorder gets its first bytes
+    local bytes
+    bytes=$( (env XDG_RUNTIME_DIR="$1" HOME="$DIR" timeout "$READY_TIMEOUT_S" \
+                  parec --device=test_sink.monitor --latency-msec=20 2>/dev/null || true) | head -c 4 | wc -c)
+    (( bytes == 4 ))
+}
+
+sink_running() { env XDG_RUNTIME_DIR="$1" pactl list short sinks | grep -q 'test_sink.*RUNNING'; }
 
 # Stops the session once the owner process is gone, however it ended.
 start_watchdog() {

@@ -128,7 +128,8 @@ TEST_P(ClockFace, ShowsTheTimeInTwelveHourDigits) {
     const FaceReader reader;
     ASSERT_TRUE(reader.Complete());
     ProgramFolder folder;
-    folder.WriteIni("[Setting]\nLeft=" + std::to_string(kLeft) + "\nTop=" + std::to_string(kTop) + "\n");
+    // A bare stage (Event 7): walks and the leaving clip would hold the face.
+    folder.WriteIni("[Setting]\nEvent=7\nLeft=" + std::to_string(kLeft) + "\nTop=" + std::to_string(kTop) + "\n");
     ClockOptions options;
     options.fake_start = c.start;
     options.fake_rate = kRate;

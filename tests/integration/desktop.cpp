@@ -95,7 +95,8 @@ void JoinSession() {
     const auto dir = holder->path();
     // The watchdog ends the session should this process die without cleaning up.
     const auto started =
-        Run({"bash", TESSURI_SESSION_SCRIPT, "start", dir.string(), "--owner", std::to_string(::getpid())}, 30s);
+        Run({"bash", TESSURI_SESSION_SCRIPT, "start", dir.string(), "--pulse", "--owner", std::to_string(::getpid())},
+            30s);
     if (started.exit_code != 0) throw std::runtime_error("could not start a headless session");
     private_session.dir = dir;
     LoadEnvFile(dir / "env");
@@ -419,6 +420,38 @@ std::vector<ClickTarget::Press> ClickTarget::Presses() {
         if (word == "press" && in >> p.button >> p.x >> p.y) presses.push_back(p);
     }
     return presses;
+}
+
+// ---------------------------------------------------------------- Xlib
+
+}  // namespace desktop
+
+// Xlib's macros (IsViewable, Bool, None ...) would clash with names above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace desktop {
+
+QImage GrabRegion(int x, int y, int width, int height) {
+    // One connection for the whole test process, opened on first use (after
+    // JoinSession has named the display).
+    static Display* const display = XOpenDisplay(nullptr);
+    if (!display) throw std::runtime_error("cannot open the X display");
+    XImage* grabbed = XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                                static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!grabbed) return {};
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int row = 0; row < height; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+        for (int col = 0; col < width; ++col) {
+            const unsigned long p = XGetPixel(grabbed, col, row);
+            // A 24-bit TrueColor screen: 0xRRGGBB.
+            line[col] = qRgb(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+                             static_cast<int>(p & 0xFF));
+        }
+    }
+    XDestroyImage(grabbed);
+    return image;
 }
 
 }  // namespace desktop

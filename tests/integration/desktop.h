@@ -23,8 +23,8 @@ using Seconds = std::chrono::duration<double>;
 
 // Joins the headless session for this test process: reads the KEY=VALUE file
 // named by TESSURI_SESSION_ENV (written by tests/harness/session.sh) into the
-// environment, or, when that variable is unset, starts a private session and
-// stops it again at exit.
+// environment, or, when that variable is unset, starts a private session
+// (with its sound server) and stops it again at exit.
 void JoinSession();
 
 // Calls `done` every `step` until it returns true or `timeout` passes.
@@ -163,6 +163,9 @@ void PressMoveRelease(int button, int from_x, int from_y, int to_x, int to_y);
 
 // The whole screen as an image.
 QImage GrabScreen();
+// A rectangle of the screen, read straight from the X server: a few
+// milliseconds, fast enough to follow an animation.
+QImage GrabRegion(int x, int y, int width, int height);
 // Saves `image` under the test output folder and returns the path.
 std::filesystem::path SaveForInspection(const QImage& image, const std::string& name);
 
