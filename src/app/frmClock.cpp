@@ -151,7 +151,8 @@ void frmClock::PopupStageMenu() {
     // The mark follows the window's stacking as it is now, however it was
     // last changed.
     mnuTopMostChecked = app_.form.TopMost;
-    const int chosen = platform::PopupMenu({{"時報(&T)"}, {"常に手前に表示(&U)", true, mnuTopMostChecked}, {""}, {"終了(&E)"}});
+    const int chosen =
+        platform::PopupMenu({{"時報(&T)"}, {"常に手前に表示(&U)", true, mnuTopMostChecked}, {""}, {"終了(&E)"}});
     switch (chosen) {
         case 0: mnuSpeakTime_Click(); break;
         case 1: mnuTopMost_Click(); break;

@@ -1,6 +1,6 @@
 #include "platform/SdlAudio.h"
+#include "platform/SdlLibrary.h"
 
-#include <SDL.h>
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -11,6 +11,10 @@
 
 namespace platform {
 namespace {
+
+// Only called once LoadSdl has succeeded: every path to SDL starts at a
+// Start that found the library, or at a device such a Start opened.
+const SdlApi& Sdl() { return *LoadSdl(); }
 
 using SteadyClock = std::chrono::steady_clock;
 using Ms = std::chrono::milliseconds;
@@ -52,8 +56,8 @@ Uint16 BufferFrames(int rate) {
 bool Playable(const AudioClip& clip) {
     SDL_AudioCVT cvt;
     return clip.rate > 0 && clip.channels > 0 && clip.channels <= 255 &&
-           SDL_BuildAudioCVT(&cvt, ToSdl(clip.format), static_cast<Uint8>(clip.channels), clip.rate, AUDIO_S16SYS, 2,
-                             48000) >= 0;
+           Sdl().SDL_BuildAudioCVT(&cvt, ToSdl(clip.format), static_cast<Uint8>(clip.channels), clip.rate,
+                                   AUDIO_S16SYS, 2, 48000) >= 0;
 }
 
 SDL_AudioDeviceID OpenDevice(const AudioClip& clip, SDL_AudioSpec& have) {
@@ -64,7 +68,7 @@ SDL_AudioDeviceID OpenDevice(const AudioClip& clip, SDL_AudioSpec& have) {
     want.samples = BufferFrames(clip.rate);
     // No changes allowed: the device takes the clip as it is and SDL converts
     // for the hardware, so the queue is measured in the clip's own bytes.
-    return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    return Sdl().SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
 }
 
 bool Queue(SDL_AudioDeviceID device, const std::vector<uint8_t>& samples) {
@@ -72,7 +76,7 @@ bool Queue(SDL_AudioDeviceID device, const std::vector<uint8_t>& samples) {
     std::size_t left = samples.size();
     while (left > 0) {
         const auto piece = static_cast<Uint32>(std::min<std::size_t>(left, std::size_t{1} << 30));
-        if (SDL_QueueAudio(device, data, piece) != 0) return false;
+        if (Sdl().SDL_QueueAudio(device, data, piece) != 0) return false;
         data += piece;
         left -= piece;
     }
@@ -121,15 +125,15 @@ SdlAudio::Impl::Impl() {
 
 SdlAudio::Impl::~Impl() {
     for (Voice& v : voices) Close(v);
-    if (up) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (up) Sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool SdlAudio::Impl::EnsureUp(SteadyClock::time_point now) {
     if (up) return true;
     // Otherwise SDL takes over SIGINT and SIGTERM, and the program no longer
     // ends on them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    Sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (Sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         lastFailure = now;
         return false;
     }
@@ -155,7 +159,7 @@ bool SdlAudio::Impl::Open(Voice& v, const AudioClip& clip, SteadyClock::time_poi
         lastFailure = now;
         // A sound server that went away leaves SDL unable to open anything
         // until it starts afresh, which it does on the next attempt.
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        Sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
         up = false;
         return false;
     }
@@ -168,21 +172,21 @@ bool SdlAudio::Impl::Open(Voice& v, const AudioClip& clip, SteadyClock::time_poi
 void SdlAudio::Impl::Close(Voice& v) {
     v.idleTimer.stop();
     if (v.device == 0) return;
-    SDL_CloseAudioDevice(v.device);
+    Sdl().SDL_CloseAudioDevice(v.device);
     v.device = 0;
 }
 
 bool SdlAudio::Impl::Busy(Voice& v) {
     if (v.device == 0) return false;
-    if (SDL_GetAudioDeviceStatus(v.device) == SDL_AUDIO_STOPPED) {
+    if (Sdl().SDL_GetAudioDeviceStatus(v.device) == SDL_AUDIO_STOPPED) {
         Close(v);  // lost, e.g. the sound server went away; the next Start opens anew
         return false;
     }
-    if (SDL_GetQueuedAudioSize(v.device) < v.endingBytes) return false;
+    if (Sdl().SDL_GetQueuedAudioSize(v.device) < v.endingBytes) return false;
     if (SteadyClock::now() >= v.giveUpAt) {
         // The device stopped taking data; silence it rather than let the
         // rest come out at some later moment.
-        SDL_ClearQueuedAudio(v.device);
+        Sdl().SDL_ClearQueuedAudio(v.device);
         return false;
     }
     return true;
@@ -193,7 +197,7 @@ void SdlAudio::Impl::CloseIfIdle(Voice& v) {
         Close(v);
         return;
     }
-    const auto left = Ms(static_cast<int64_t>(SDL_GetQueuedAudioSize(v.device) / v.bytesPerMs));
+    const auto left = Ms(static_cast<int64_t>(Sdl().SDL_GetQueuedAudioSize(v.device) / v.bytesPerMs));
     ArmIdleClose(v, left + kIdleBeforeClose);
 }
 
@@ -215,20 +219,20 @@ void SdlAudio::Start(Channel channel, const AudioClip& clip) {
     const auto now = SteadyClock::now();
     impl_->CloseLongIdle(now);
     Impl::Voice& v = (*impl_)[channel];
-    if (clip.samples.empty() || !Playable(clip)) {
+    if (!LoadSdl() || clip.samples.empty() || !Playable(clip)) {
         Stop(channel);
         return;
     }
     // A clip still playing is cut off.  The last piece of one that has ended
     // stays queued, so the new clip follows it without a gap.
-    if (impl_->Busy(v)) SDL_ClearQueuedAudio(v.device);
+    if (impl_->Busy(v)) Sdl().SDL_ClearQueuedAudio(v.device);
     if (v.device && !v.format.SameFormat(clip)) impl_->Close(v);
     if (v.device == 0 && !impl_->Open(v, clip, now)) return;
     if (!Queue(v.device, clip.samples)) {
-        SDL_ClearQueuedAudio(v.device);
+        Sdl().SDL_ClearQueuedAudio(v.device);
         return;
     }
-    SDL_PauseAudioDevice(v.device, 0);
+    Sdl().SDL_PauseAudioDevice(v.device, 0);
     v.endingBytes = static_cast<Uint32>(std::min<std::size_t>(v.bufferBytes, clip.samples.size()));
     const Ms duration(clip.DurationMs());
     v.endsAt = now + duration;
@@ -242,7 +246,7 @@ bool SdlAudio::Playing(Channel channel) { return impl_->Busy((*impl_)[channel]);
 void SdlAudio::Stop(Channel channel) {
     Impl::Voice& v = (*impl_)[channel];
     if (v.device == 0) return;
-    SDL_ClearQueuedAudio(v.device);
+    Sdl().SDL_ClearQueuedAudio(v.device);
     v.endsAt = SteadyClock::now();
     impl_->ArmIdleClose(v, kIdleBeforeClose);
 }
@@ -252,7 +256,8 @@ void SdlAudio::Wait(Channel channel) {
     while (impl_->Busy(v)) {
         // Sleep through most of what is queued, then look every millisecond,
         // so the caller's next clip is queued before the device's next pull.
-        const double leftMs = (static_cast<double>(SDL_GetQueuedAudioSize(v.device)) - v.endingBytes) / v.bytesPerMs;
+        const double queued = Sdl().SDL_GetQueuedAudioSize(v.device);
+        const double leftMs = (queued - v.endingBytes) / v.bytesPerMs;
         const double untilGiveUp = std::chrono::duration<double, std::milli>(v.giveUpAt - SteadyClock::now()).count();
         const double nap = std::clamp(std::min(leftMs - 2.0, untilGiveUp), 1.0, 1e7);
         std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(nap));

@@ -1,6 +1,6 @@
 #include "platform/Audio.h"
+#include "platform/SdlLibrary.h"
 
-#include <SDL.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,12 +114,14 @@ std::optional<AudioClip> LoadWavBytes(std::string_view bytes) {
     const std::optional<std::string> clamped = WithSizesClamped(bytes);
     const std::string_view input = clamped ? std::string_view(*clamped) : bytes;
 
-    SDL_RWops* rw = SDL_RWFromConstMem(input.data(), static_cast<int>(input.size()));
+    const SdlApi* sdl = LoadSdl();
+    if (!sdl) return std::nullopt;
+    SDL_RWops* rw = sdl->SDL_RWFromConstMem(input.data(), static_cast<int>(input.size()));
     if (!rw) return std::nullopt;
     SDL_AudioSpec spec{};
     Uint8* data = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) return std::nullopt;
+    if (!sdl->SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) return std::nullopt;
 
     // SDL hands back every WAV encoding it decodes (ADPCM, A-law, mu-law,
     // 24-bit) as one of these four; anything else is refused, not converted.
@@ -134,7 +136,7 @@ std::optional<AudioClip> LoadWavBytes(std::string_view bytes) {
         clip->samples.assign(data, data + whole);
         if (clip->samples.empty()) clip.reset();
     }
-    SDL_FreeWAV(data);
+    sdl->SDL_FreeWAV(data);
     return clip;
 }
 

@@ -35,7 +35,8 @@ void mdlClockVoice::PlaySoundFile(const std::string& path, int16_t flags) {
 
 uint32_t mdlClockVoice::Send(const std::string& command, const void* owner, std::string* reply) {
     std::array<char, platform::Sound::kReplyLength> buffer{};
-    const uint32_t result = app_.platform.sound.SendString(command, buffer.data(), platform::Sound::kReplyLength, owner);
+    platform::Sound& sound = app_.platform.sound;
+    const uint32_t result = sound.SendString(command, buffer.data(), platform::Sound::kReplyLength, owner);
     buffer.back() = '\0';  // whatever the layer wrote, the reply ends inside the buffer
     if (reply) *reply = buffer.data();
     return result;
