@@ -3,6 +3,7 @@
 // recording of the null sink is turned back into clip numbers.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <sstream>
 #include <thread>
@@ -111,6 +112,12 @@ TEST_P(SpokenTimeTest, PlaysTheWordsOfTheTimeBackToBack) {
     RecordProperty("gaps_ms", report.str());
     std::printf("[          ] %s: clips %s, gaps (ms) %s\n", c.name, Join(audio::Clips(heard)).c_str(),
                 report.str().c_str());
+
+    // Having played sound, the program still ends on SIGTERM (logout,
+    // shutdown) and saves its place on the way.
+    clock->process().Signal(SIGTERM);
+    EXPECT_EQ(clock->process().WaitExit(5s), 0);
+    EXPECT_EQ(SettingKeys(folder.ReadIni().value_or("")).at("Left"), std::to_string(kLeft));
 }
 
 INSTANTIATE_TEST_SUITE_P(
