@@ -53,19 +53,13 @@ int main(int argc, char** argv) {
     if (!ini) return 1;
     std::fputs("[Setting]\nEvent=7\n", ini);
     std::fclose(ini);
-    platform::RealClock clock;
-    platform::QtEventPump pump;
-    platform::RealRandom random;
-    platform::IniFile profile;
-    platform::RealProcess process;
-    platform::SdlAudio audio;
-    platform::SoundSystem sound{audio};
-    platform::Platform view{clock, pump, random, profile, process, sound, folder};
+    platform::RealPlatform machine;
+    platform::Platform view = machine.View(folder);
     Application app(view);
     app.clock.Main();
     for (int i = 0; i < 20; ++i) {  // let the window come up
         QCoreApplication::processEvents();
-        pump.Sleep(10);
+        machine.pump.Sleep(10);
     }
 
     const std::string platform_name = QGuiApplication::platformName().toStdString();
@@ -87,5 +81,5 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
     std::fflush(stdout);
-    process.End();
+    machine.process.End();
 }

@@ -43,19 +43,13 @@ int main(int argc, char** argv) {
     // The program folder (and its settings file) is a scratch folder.
     std::string folder = (std::filesystem::temp_directory_path() / "tessuri-bench.XXXXXX").string();
     if (!mkdtemp(folder.data())) return 1;
-    platform::RealClock clock;
-    platform::QtEventPump pump;
-    platform::RealRandom random;
-    platform::IniFile profile;
-    platform::RealProcess process;
-    platform::SdlAudio audio;
-    platform::SoundSystem sound{audio};
-    platform::Platform view{clock, pump, random, profile, process, sound, folder};
+    platform::RealPlatform machine;
+    platform::Platform view = machine.View(folder);
     Application app(view);
     app.clock.Main();
     for (int i = 0; i < 20; ++i) {  // let the window come up
         QCoreApplication::processEvents();
-        pump.Sleep(10);
+        machine.pump.Sleep(10);
     }
     Clock& c = app.clock;
 
@@ -92,5 +86,5 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
     std::fflush(stdout);
-    process.End();
+    machine.process.End();
 }

@@ -67,7 +67,11 @@ struct RealPlatform {
     RealProcess process;
     SdlAudio audio;
     SoundSystem sound{audio};
-    Platform View() { return {clock, pump, random, profile, process, sound, ExecutableFolder()}; }
+    Platform View() { return View(ExecutableFolder()); }
+    // The same with another program folder (tools and tests).
+    Platform View(std::string programFolder) {
+        return {clock, pump, random, profile, process, sound, std::move(programFolder)};
+    }
 };
 
 }  // namespace platform

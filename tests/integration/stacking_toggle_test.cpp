@@ -33,14 +33,8 @@ bool PumpUntil(const std::function<bool()>& done) {
 
 TEST(StackingToggle, NeverUnmapsMovesOrRemakesTheWindow) {
     desktop::TempDir folder("tessuri-stacking");
-    platform::RealClock clock;
-    platform::QtEventPump pump;
-    platform::RealRandom random;
-    platform::IniFile profile;
-    platform::RealProcess process;
-    platform::SdlAudio audio;
-    platform::SoundSystem sound{audio};
-    platform::Platform view{clock, pump, random, profile, process, sound, folder.path().string()};
+    platform::RealPlatform machine;
+    platform::Platform view = machine.View(folder.path().string());
     mdlSetting setting(view);
     mdlForm form(setting);
 
