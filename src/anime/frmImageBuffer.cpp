@@ -8,11 +8,8 @@ namespace {
 
 // A sheet of the expected size; a missing one is white, which draws nothing.
 Picture Sheet(const std::string& name) {
-    Picture pic = platform::LoadPicture(name);
-    const int width = frmImageBuffer::kFrameWidth * frmImageBuffer::kFrames;
-    if (pic.Width() != width || pic.Height() != frmImageBuffer::kFrameHeight)
-        return Picture(width, frmImageBuffer::kFrameHeight, 0xFFFFFF);
-    return pic;
+    return platform::LoadPicture(name, frmImageBuffer::kFrameWidth * frmImageBuffer::kFrames,
+                                 frmImageBuffer::kFrameHeight, 0xFFFFFF);
 }
 
 }  // namespace

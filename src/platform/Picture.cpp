@@ -64,4 +64,10 @@ Picture LoadPicture(std::string_view name) {
     return pic;
 }
 
+Picture LoadPicture(std::string_view name, int width, int height, uint32_t fill) {
+    Picture pic = LoadPicture(name);
+    if (pic.Width() != width || pic.Height() != height) return Picture(width, height, fill);
+    return pic;
+}
+
 }  // namespace platform

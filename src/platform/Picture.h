@@ -51,5 +51,9 @@ void BitBlt(Picture& dest, int x, int y, int width, int height, const Picture& s
 // A picture built into the program, by name ("face", "hour_units" ...).  An
 // unknown name gives an empty picture.
 Picture LoadPicture(std::string_view name);
+// The same when the caller relies on its size: a missing picture, or one of
+// another size, gives a width x height picture of `fill` instead, so every
+// copy from it stays in bounds.
+Picture LoadPicture(std::string_view name, int width, int height, uint32_t fill = 0x000000);
 
 }  // namespace platform
