@@ -8,36 +8,24 @@
 using platform::LoadPicture;
 using platform::Picture;
 
-namespace {
-
-// A built-in picture, or a blank one of the expected size should it be
-// missing, so that every copy from it stays in bounds.
-Picture Built(std::string_view name, int width, int height) {
-    Picture pic = LoadPicture(name);
-    if (pic.Width() != width || pic.Height() != height) return Picture(width, height);
-    return pic;
-}
-
-}  // namespace
-
 frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
-    const Picture face = Built("face", kWidth, kHeight);
+    const Picture face = LoadPicture("face", kWidth, kHeight);
     window.SetBackground(face);
     window.SetIcon("icon");
 
-    imgAlarmTimerPicture[1] = Built("sign_countdown", 22, 22);
-    imgAlarmTimerPicture[2] = Built("sign_alarm", 22, 22);
-    imgAlarmTimerPicture[3] = Built("sign_idle", 22, 22);
+    imgAlarmTimerPicture[1] = LoadPicture("sign_countdown", 22, 22);
+    imgAlarmTimerPicture[2] = LoadPicture("sign_alarm", 22, 22);
+    imgAlarmTimerPicture[3] = LoadPicture("sign_idle", 22, 22);
     imgAlarmTimerPicture[0] = imgAlarmTimerPicture[3];
-    imgAMPMPicture[1] = Built("ampm_am", 31, 26);
-    imgAMPMPicture[2] = Built("ampm_pm", 31, 26);
-    picHour00 = Built("hour_tens", 40, 26);
-    picHour0 = Built("hour_units", 200, 26);
-    picMin00 = Built("min_tens", 120, 26);
-    picMin0 = Built("min_units", 200, 26);
-    picKoron[0] = Built("colon_on", 12, 26);
-    picKoron[1] = Built("colon_off", 12, 26);
-    picExitButtonBuffer = Built("close_pressed", 52, 52);
+    imgAMPMPicture[1] = LoadPicture("ampm_am", 31, 26);
+    imgAMPMPicture[2] = LoadPicture("ampm_pm", 31, 26);
+    picHour00 = LoadPicture("hour_tens", 40, 26);
+    picHour0 = LoadPicture("hour_units", 200, 26);
+    picMin00 = LoadPicture("min_tens", 120, 26);
+    picMin0 = LoadPicture("min_units", 200, 26);
+    picKoron[0] = LoadPicture("colon_on", 12, 26);
+    picKoron[1] = LoadPicture("colon_off", 12, 26);
+    picExitButtonBuffer = LoadPicture("close_pressed", 52, 52);
 
     imgAlarmTimer_[0] = &window.AddPictureBox(14, 12, 22, 22);
     imgAlarmTimer_[0]->SetPicture(imgAlarmTimerPicture[0]);
@@ -47,7 +35,7 @@ frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
     picAnimeStage_ = &window.AddPictureBox(9, 59, 212, 100);
     picAnimeStage_->SetPicture(face.Crop(9, 59, 212, 100));
     picExitButton_ = &window.AddPictureBox(179, 0, 52, 52);
-    picExitButton_->SetPicture(Built("close_normal", 52, 52));
+    picExitButton_->SetPicture(LoadPicture("close_normal", 52, 52));
 
     window.onMouseDown = [this](int16_t b, int16_t s, int x, int y) { Form_MouseDown(b, s, x, y); };
     window.onQueryUnload = [this] { Form_QueryUnload(); };
@@ -148,11 +136,10 @@ void frmClock::picAnimeStage_MouseDown(int16_t button, int16_t, int, int) {
 }
 
 void frmClock::PopupStageMenu() {
-    // The mark follows the window's stacking as it is now, however it was
+    // The mark shows the window's stacking as it is now, however it was
     // last changed.
-    mnuTopMostChecked = app_.form.TopMost;
     const int chosen =
-        platform::PopupMenu({{"時報(&T)"}, {"常に手前に表示(&U)", true, mnuTopMostChecked}, {""}, {"終了(&E)"}});
+        platform::PopupMenu({{"時報(&T)"}, {"常に手前に表示(&U)", true, app_.form.TopMost}, {""}, {"終了(&E)"}});
     switch (chosen) {
         case 0: mnuSpeakTime_Click(); break;
         case 1: mnuTopMost_Click(); break;
@@ -164,9 +151,8 @@ void frmClock::PopupStageMenu() {
 void frmClock::mnuSpeakTime_Click() { picAnimeStage_Click(); }
 
 void frmClock::mnuTopMost_Click() {
-    app_.form.TopMost = !mnuTopMostChecked;
+    app_.form.TopMost = !app_.form.TopMost;
     app_.form.SetTopMost(window, app_.form.TopMost, false);
-    mnuTopMostChecked = app_.form.TopMost;
 }
 
 void frmClock::mnuExit_Click() { Form_QueryUnload(); }

@@ -69,9 +69,6 @@ public:
     std::unique_ptr<platform::Timer> tmrAlerm;
     std::unique_ptr<platform::Timer> tmrTimer;
 
-    // The check mark of the menu's stay-on-top item.
-    bool mnuTopMostChecked = false;
-
 private:
     Application& app_;
     platform::PictureBox* imgAlarmTimer_[1]{};
