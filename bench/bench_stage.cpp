@@ -11,15 +11,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include <QApplication>
 #include <QWidget>
 
-#include "app/Application.h"
+#include "clock_rig.h"
 #include "platform/QtApp.h"
-#include "platform/QtServices.h"
 
 namespace {
 
@@ -45,22 +43,9 @@ int main(int argc, char** argv) {
     int qt_argc = 1;
     platform::Gui gui(qt_argc, argv);
 
-    // The program folder (and its settings file) is a scratch folder.
-    std::string folder = (std::filesystem::temp_directory_path() / "tessuri-bench.XXXXXX").string();
-    if (!mkdtemp(folder.data())) return 1;
     // Cycle code 7 has no phases: no tick walks or poses between the runs.
-    std::FILE* ini = std::fopen((folder + "/Tessuri.ini").c_str(), "w");
-    if (!ini) return 1;
-    std::fputs("[Setting]\nEvent=7\n", ini);
-    std::fclose(ini);
-    platform::RealPlatform machine;
-    platform::Platform view = machine.View(folder);
-    Application app(view);
-    app.clock.Main();
-    for (int i = 0; i < 20; ++i) {  // let the window come up
-        QCoreApplication::processEvents();
-        machine.pump.Sleep(10);
-    }
+    ClockRig rig("[Setting]\nEvent=7\n");
+    Application& app = rig.app;
 
     const std::string platform_name = QGuiApplication::platformName().toStdString();
     benchmark::RegisterBenchmark(("DrawStageFrame/walk/" + platform_name).c_str(),
@@ -78,8 +63,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
-    std::fflush(stdout);
-    machine.process.End();
+    rig.End();
 }

@@ -9,15 +9,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include <QApplication>
 
-#include "app/Application.h"
+#include "clock_rig.h"
 #include "platform/QtApp.h"
-#include "platform/QtServices.h"
 
 namespace {
 
@@ -40,18 +38,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     platform::Gui gui(argc, argv);
 
-    // The program folder (and its settings file) is a scratch folder.
-    std::string folder = (std::filesystem::temp_directory_path() / "tessuri-bench.XXXXXX").string();
-    if (!mkdtemp(folder.data())) return 1;
-    platform::RealPlatform machine;
-    platform::Platform view = machine.View(folder);
-    Application app(view);
-    app.clock.Main();
-    for (int i = 0; i < 20; ++i) {  // let the window come up
-        QCoreApplication::processEvents();
-        machine.pump.Sleep(10);
-    }
-    Clock& c = app.clock;
+    ClockRig rig("");
+    Clock& c = rig.app.clock;
 
     // Unchanged: batches of calls; a batch in which the second changed is
     // an outlier that the median drops.
@@ -83,8 +71,5 @@ int main(int argc, char** argv) {
     std::printf("unchanged-ns %.1f\n", Median(unchanged));
     std::printf("redraw-ns %.1f\n", Median(redraw));
     std::printf("redraw-cpu-ns %.1f\n", Median(redraw_cpu));
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
-    std::fflush(stdout);
-    machine.process.End();
+    rig.End();
 }
