@@ -98,14 +98,14 @@ class CommandErrors : public Commands, public ::testing::WithParamInterface<Erro
 
 TEST_P(CommandErrors, AnswerWithTheirCodeAndPlayNothing) {
     const ErrorCase& c = GetParam();
-    for (std::string cmd : c.before) {
-        if (cmd.find("DIR/") != std::string::npos) cmd.replace(cmd.find("DIR/"), 4, folder.Path() + "/");
-        Send(cmd);
-    }
-    std::string cmd = c.command;
-    if (cmd.find("DIR/") != std::string::npos) cmd.replace(cmd.find("DIR/"), 4, folder.Path() + "/");
+    // "DIR/" in a case stands for the test's folder.
+    auto inFolder = [&](std::string cmd) {
+        if (const std::size_t at = cmd.find("DIR/"); at != std::string::npos) cmd.replace(at, 4, folder.Path() + "/");
+        return cmd;
+    };
+    for (const std::string& cmd : c.before) Send(inFolder(cmd));
     folder.Write("text.wav", "this is not a sound\n");
-    EXPECT_EQ(Send(cmd), c.error);
+    EXPECT_EQ(Send(inFolder(c.command)), c.error);
     std::array<char, 256> text{};
     EXPECT_TRUE(sound.GetErrorString(c.error, text.data(), 256));
     EXPECT_GT(std::strlen(text.data()), 0u);
