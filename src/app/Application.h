@@ -12,6 +12,7 @@
 #include "voice/mdlClockVoice.h"
 #include "window/mdlForm.h"
 
+class frmChar;
 class frmClock;
 class frmImageBuffer;
 
@@ -33,4 +34,6 @@ public:
     std::unique_ptr<frmClock> clockWindow;
     // Created by the first drawing on the stage; lives until the end.
     std::unique_ptr<frmImageBuffer> imageBuffer;
+    // The call-out window while it is loaded; empty otherwise.
+    std::unique_ptr<frmChar> charWindow;
 };

@@ -24,3 +24,13 @@ void Clock::UpdateClockDisplay() {
 }
 
 void Clock::DragWindow(platform::Form& window) { window.StartDrag(); }
+
+void Clock::StartCountdown(int32_t minutes) {
+    app_.setting.CallOutKind = 1;
+    TimerDeadline = -1;
+    if (minutes <= 0) return;
+    frmClock& f = *app_.clockWindow;
+    TimerDeadline = static_cast<int64_t>(app_.platform.clock.TickCount()) + int64_t{minutes} * 60 * 1000;
+    f.tmrTimer->SetEnabled(true);
+    f.imgAlarmTimer(0).SetPicture(f.imgAlarmTimerPicture[1]);
+}

@@ -22,6 +22,10 @@ public:
     void UpdateClockDisplay();
     // Lets the user move a borderless window from a left-button press.
     void DragWindow(platform::Form& window);
+    // The countdown part of confirming the settings in timer mode: cancels
+    // the running countdown and, for 1 minute or more, starts a new one
+    // whose end is announced by the timer call-out.
+    void StartCountdown(int32_t minutes);
 
     // The second (0..59) of the last redraw.
     int16_t LastSecondDrawn = 0;
@@ -36,6 +40,8 @@ public:
 
     // End of the running countdown as a tick value; -1 when none runs.
     int64_t TimerDeadline = -1;
+    // The countdown's line starts this long before its end.
+    static constexpr int64_t kEarlyStartMs = 10000;
 
 private:
     Application& app_;

@@ -46,8 +46,8 @@ frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
 
     platform::EventPump& pump = app_.platform.pump;
     tmrClock = pump.CreateTimer(kTickMs, [this] { tmrClock_Timer(); });
-    tmrAlerm = pump.CreateTimer(200, [] {});
-    tmrTimer = pump.CreateTimer(200, [] {});
+    tmrAlerm = pump.CreateTimer(kCheckMs, [this] { tmrAlerm_Timer(); });
+    tmrTimer = pump.CreateTimer(kCheckMs, [this] { tmrTimer_Timer(); });
 }
 
 frmClock::~frmClock() = default;

@@ -20,6 +20,11 @@ public:
     static constexpr int kTickMs = 100;
     // How long after a change of the second a resting clock wakes up.
     static constexpr int kSecondMarginMs = 3;
+    // The alarm and countdown checks.
+    static constexpr int kCheckMs = 200;
+    // Between two queries of the countdown's line: the face stays current
+    // without spinning the processor.
+    static constexpr uint32_t kLinePollMs = 20;
 
     explicit frmClock(Application& app);
     ~frmClock();
@@ -30,6 +35,13 @@ public:
     // The alarm's part of the load sequence: reads the alarm and, when it is
     // armed, starts its check and shows its sign.
     void LoadAlarm();
+    // Every 200 ms while the alarm is armed: at its minute, once a day, the
+    // call-out.
+    void tmrAlerm_Timer();
+    // Every 200 ms while a countdown runs: ten seconds before its end the
+    // character's line, with the face and the stage moving, then the
+    // call-out.
+    void tmrTimer_Timer();
     void Show();
     // Every request to close the window: saves its place, ends the process.
     void Form_QueryUnload();

@@ -1,11 +1,14 @@
 #include "platform/Form.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPolygon>
 #include <QRegion>
 #include <QScreen>
@@ -151,19 +154,21 @@ public:
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
-    void SetBackground(const Picture& picture) {
-        background_ = picture;
-        Convert(background_, backgroundImage_, QRect(0, 0, picture.Width(), picture.Height()));
-        update();
-    }
+    Picture image;
+    // While set, the owner's handlers wait in `held` instead of being posted.
+    bool holding = false;
+    std::vector<std::function<void()> Form::*> held;
     bool manualDrag = false;
     QPoint dragOffset;
     QPoint lastPressGlobal;
 
 protected:
     void paintEvent(QPaintEvent* e) override {
-        QPainter painter(this);
-        if (!background_.Empty()) painter.drawImage(e->rect(), backgroundImage_, e->rect());
+        if (!image.Empty()) {
+            Convert(image, scratch_, e->rect());
+            QPainter painter(this);
+            painter.drawImage(e->rect(), scratch_, e->rect());
+        }
         if (reportFirstPaint_) {
             // For the start-up benchmark: when the first frame was painted.
             reportFirstPaint_ = false;
@@ -171,6 +176,10 @@ protected:
             clock_gettime(CLOCK_MONOTONIC, &ts);
             std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
         }
+    }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::WindowActivate) Later(&Form::onActivate);
+        return QWidget::event(e);
     }
     void mousePressEvent(QMouseEvent* e) override {
         e->accept();
@@ -188,13 +197,25 @@ protected:
     void closeEvent(QCloseEvent* e) override {
         // The owner decides; the window never closes by itself.
         e->ignore();
-        if (owner_.onQueryUnload) owner_.onQueryUnload();
+        Later(&Form::onQueryUnload);
+    }
+
+public:
+    // Runs the owner's handler from the event loop, outside this widget's
+    // own event handling: the handler may destroy the Form and this widget.
+    void Later(std::function<void()> Form::*handler) {
+        if (holding) {
+            held.push_back(handler);
+            return;
+        }
+        QTimer::singleShot(0, qApp, [self = QPointer<FormWidget>(this), handler] {
+            if (self && self->owner_.*handler) (self->owner_.*handler)();
+        });
     }
 
 private:
     Form& owner_;
-    Picture background_;
-    QImage backgroundImage_;
+    QImage scratch_;
     bool reportFirstPaint_ = qEnvironmentVariableIntValue("TESSURI_BENCH_FIRST_PAINT") == 1;
 };
 
@@ -215,8 +236,11 @@ Form::Form(std::string_view caption) : impl_(std::make_unique<Impl>()) {
 Form::~Form() { delete impl_->widget; }
 
 void Form::SetBackground(const Picture& picture) {
-    impl_->widget->SetBackground(picture);
+    impl_->widget->image = picture;
+    impl_->widget->update();
 }
+
+Picture& Form::Image() { return impl_->widget->image; }
 
 void Form::SetIcon(std::string_view pictureName) {
     // Icons keep their transparent corners, so they come straight from the
@@ -267,6 +291,35 @@ void Form::StartDrag() {
 void Form::Show() {
     impl_->widget->show();
     impl_->widget->raise();
+}
+
+void Form::ShowOnScreen() {
+    FormWidget* w = impl_->widget;
+    Show();
+    QWindow* handle = w->windowHandle();
+    if (!handle) return;
+    // The window manager maps the window in its own time; a second is far
+    // more than it takes, and bounds the wait where it never does.
+    constexpr auto kFlags =
+        QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
+    constexpr int kLimitMs = 1000;
+    QElapsedTimer waited;
+    waited.start();
+    w->holding = true;
+    while (!handle->isExposed() && waited.elapsed() < kLimitMs) {
+        QCoreApplication::processEvents(kFlags, 5);
+        if (!handle->isExposed()) QThread::msleep(1);
+    }
+    w->holding = false;
+    w->repaint();
+    std::vector<std::function<void()> Form::*> held;
+    held.swap(w->held);
+    for (auto handler : held) w->Later(handler);
+}
+
+void Form::Activate() {
+    impl_->widget->raise();
+    impl_->widget->activateWindow();
 }
 
 bool Form::Visible() const { return impl_->widget->isVisible(); }

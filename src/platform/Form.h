@@ -66,7 +66,11 @@ public:
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
+    // The window's own picture: it becomes the persistent image too.
     void SetBackground(const Picture& picture);
+    // The persistent image that drawing on the window goes into; Refresh()
+    // shows it.
+    [[nodiscard]] Picture& Image();
     // The built-in icon of that name, at every size built ("icon", "icon64").
     void SetIcon(std::string_view pictureName);
     // Places the top-left corner at (x, y) in screen pixels and sets the size.
@@ -82,6 +86,14 @@ public:
     // button is released.
     void StartDrag();
     void Show();
+    // Shows the window and waits until it is on the screen, so that drawing
+    // done while the thread is then held reaches it.  Meanwhile only window
+    // system events are handled: no input, no timers, and none of this
+    // window's own handlers, which follow afterwards.
+    void ShowOnScreen();
+    // Brings the window to the front and asks for the input focus; onActivate
+    // follows when the window manager grants it.
+    void Activate();
     [[nodiscard]] bool Visible() const;
     void SetCursor(Cursor cursor);
     // Paints the window now.
@@ -94,6 +106,10 @@ public:
     // Every request to close the window ends here; the window itself never
     // closes on its own.
     std::function<void()> onQueryUnload;
+    // The window has become the active one.
+    std::function<void()> onActivate;
+    // Both run from the event loop once the event behind them has been
+    // handled, so they may destroy the Form.
 
 private:
     struct Impl;

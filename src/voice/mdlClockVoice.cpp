@@ -48,13 +48,14 @@ void mdlClockVoice::FailAndClose(uint32_t error, const void* owner) {
     Send(std::string("close ") + kAlias, owner);
 }
 
-void mdlClockVoice::MciOpenAndPlay(const std::string& path, const void* owner) {
+bool mdlClockVoice::MciOpenAndPlay(const std::string& path, const void* owner) {
     const uint32_t result = Send("open \"" + path + "\" type waveaudio alias " + kAlias, owner);
     if (result != 0) {
         FailAndClose(result, owner);
-        return;
+        return false;
     }
     Send(std::string("play ") + kAlias, owner);
+    return true;
 }
 
 std::optional<bool> mdlClockVoice::MciIsPlaying(const void* owner) {

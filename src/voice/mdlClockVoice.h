@@ -29,8 +29,8 @@ public:
     // sounds the default chime instead.
     void PlaySoundFile(const std::string& path, int16_t flags);
     // Opens the clip under the alias and starts it; on failure closes the
-    // alias and plays nothing.
-    void MciOpenAndPlay(const std::string& path, const void* owner);
+    // alias, plays nothing and returns false.
+    bool MciOpenAndPlay(const std::string& path, const void* owner);
     // Whether the aliased clip still plays: true, false once it has ended
     // (the alias is then closed), or nothing when the query failed (closed
     // too).  Callers treat nothing like false.
