@@ -80,6 +80,7 @@ void VirtualPump::FireDue() {
 
 void VirtualPump::Sleep(uint32_t ms) {
     if (log_) log_->push_back("sleep " + std::to_string(ms));
+    if (onSleep) onSleep(ms);
     clock_.Advance(ms);
 }
 
@@ -121,19 +122,48 @@ void RecordingSound::PlaySound(const std::string& path, uint16_t flags) {
     char line[32];
     std::snprintf(line, sizeof line, "play %04d %u", clip, static_cast<unsigned>(flags));
     if (log_) log_->push_back(line);
-    if (flags == 0) {
-        auto it = clipMs.find(clip);
-        clock_.Advance(it == clipMs.end() ? defaultClipMs : it->second);
+    if (flags == 0) clock_.Advance(LengthOf(clip));
+}
+
+int64_t RecordingSound::LengthOf(int clip) const {
+    auto it = clipMs.find(clip);
+    return it == clipMs.end() ? defaultClipMs : it->second;
+}
+
+std::pair<uint32_t, std::string> RecordingSound::Simulate(std::string_view command) {
+    constexpr std::string_view kOpen = "open \"";
+    if (command.starts_with(kOpen)) {
+        if (openClip_ != -2) return {4, ""};
+        const std::size_t end = command.find('"', kOpen.size());
+        const int clip = ClipNumber(std::string(command.substr(kOpen.size(), end - kOpen.size())));
+        if (missing.contains(clip)) return {2, ""};
+        openClip_ = clip;
+        return {0, ""};
     }
+    if (openClip_ == -2) return {5, ""};
+    if (command.starts_with("play ")) {
+        playingSince_ = clock_.tickMs;
+    } else if (command.starts_with("status ")) {
+        const bool over = !playingSince_ || clock_.tickMs - *playingSince_ >= static_cast<uint64_t>(LengthOf(openClip_));
+        return {0, over ? "stopped" : "playing"};
+    } else if (command.starts_with("close ")) {
+        openClip_ = -2;
+        playingSince_.reset();
+    } else if (command.starts_with("stop ")) {
+        playingSince_.reset();
+    }
+    return {0, ""};
 }
 
 uint32_t RecordingSound::SendString(std::string_view command, char* reply, uint32_t length, const void*) {
     commands.emplace_back(command);
     if (log_) log_->push_back("mci " + std::string(command));
-    std::pair<uint32_t, std::string> r{0, ""};
+    std::pair<uint32_t, std::string> r;
     if (!replies.empty()) {
         r = replies.front();
         replies.pop_front();
+    } else {
+        r = Simulate(command);
     }
     if (reply && length > 0) {
         const std::size_t n = std::min<std::size_t>(r.second.size(), length - 1);

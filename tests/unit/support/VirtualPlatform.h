@@ -11,6 +11,7 @@
 #include <ostream>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,6 +52,9 @@ public:
     void RunFor(int64_t ms);
     // How many timer handlers have run.
     int fired = 0;
+    // Told of every Sleep before virtual time moves on, so a test can look
+    // at what is on the screen while the thread is held.
+    std::function<void(uint32_t ms)> onSleep;
 
     struct Entry;
 private:
@@ -130,8 +134,14 @@ public:
     int64_t defaultClipMs = 700;
     std::map<int, int64_t> clipMs;
     // Replies to media commands, in order: {result, reply bytes}.  When the
-    // script is empty every command succeeds with an empty reply.
+    // script is empty the commands act on a simulated device: "open" fails
+    // with code 2 for a clip in `missing`, "status ... mode" answers
+    // "playing" until the clip's length has passed since "play", then
+    // "stopped".
     std::deque<std::pair<uint32_t, std::string>> replies;
+    // Clips whose file cannot be opened; PlaySound still notes them, as the
+    // real layer sounds its chime for them.
+    std::set<int> missing;
 
     void PlaySound(const std::string& path, uint16_t flags) override;
     uint32_t SendString(std::string_view command, char* reply, uint32_t length, const void* owner) override;
@@ -139,8 +149,12 @@ public:
     static int ClipNumber(const std::string& path);
 
 private:
+    std::pair<uint32_t, std::string> Simulate(std::string_view command);
+    [[nodiscard]] int64_t LengthOf(int clip) const;
     VirtualClock& clock_;
     std::vector<std::string>* log_;
+    int openClip_ = -2;  // -2: nothing open
+    std::optional<uint64_t> playingSince_;
 };
 
 class ThrowingProcess final : public platform::Process {
