@@ -13,6 +13,9 @@
 #   - the spoken time at the sink, over BENCH_CLICKS (20) clicks: the gap
 #     between consecutive words and the time from the click to the first
 #     sample
+#   - while a countdown's line plays: the time from each change of the
+#     second to the face showing it, on a bare stage and while a character
+#     poses; and the work of one pass of the call-out's talking face
 #
 # The clocks run under libfaketime (Debian package faketime) at fixed
 # minutes, so that each measure sees the stage in the phase it is about.
@@ -30,13 +33,15 @@ WALKS=${BENCH_WALKS:-6}
 CLICKS=${BENCH_CLICKS:-20}
 SESSION="$ROOT/tests/harness/session.sh"
 
-cmake --build "$BUILD" --target tessuri bare_window bench_launch bench_update_clock bench_stage bench_live >/dev/null
+cmake --build "$BUILD" --target tessuri bare_window bench_launch bench_update_clock bench_stage bench_live \
+    bench_callout >/dev/null
 TESSURI="$BUILD/dist/tessuri"
 BARE="$BUILD/bench/bare_window"
 LAUNCH="$BUILD/bench/bench_launch"
 MICRO="$BUILD/bench/bench_update_clock"
 STAGE="$BUILD/bench/bench_stage"
 LIVE="$BUILD/bench/bench_live"
+CALLOUT="$BUILD/bench/bench_callout"
 command -v xclock >/dev/null || { echo "xclock missing (Debian package x11-apps)" >&2; exit 2; }
 FAKETIME_LIB=
 for f in /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1; do
@@ -152,6 +157,14 @@ gaps_n=$(values gap-ms "$voice" | wc -l)
 gap_p50=$(values gap-ms "$voice" | pct 50); gap_p99=$(values gap-ms "$voice" | pct 99)
 click_n=$(values click-ms "$voice" | wc -l)
 click_p50=$(values click-ms "$voice" | pct 50); click_p99=$(values click-ms "$voice" | pct 99)
+echo "Measuring the face during a countdown's line, and the talking face..." >&2
+line_bare=$("$CALLOUT" line)
+line_pose=$(TZ=UTC LD_PRELOAD="$FAKETIME_LIB" FAKETIME="@2026-12-10 10:16:00" "$CALLOUT" line pose)
+mouth=$("$CALLOUT" mouth 100)
+line_bare_max=$(values lag-ms "$line_bare" | pct 100)
+line_pose_max=$(values lag-ms "$line_pose" | pct 100)
+mouth_n=$(values work-ms "$mouth" | wc -l)
+mouth_p50=$(values work-ms "$mouth" | pct 50); mouth_p99=$(values work-ms "$mouth" | pct 99)
 voice_wrong=$(values wrong "$voice")
 voice_broken=$(values broken "$voice")
 
@@ -196,6 +209,10 @@ row "click to first sample p50 ($click_n)" "$click_p50 ms" "" "< 80 ms" "$(verdi
 row "click to first sample p99" "$click_p99 ms" "" "" ""
 row "clicks not answered as expected" "$voice_wrong of $CLICKS" "" "0" "$(verdict "${voice_wrong:-nan}" 0)"
 row "words with dropouts" "$voice_broken" "" "0" "$(verdict "${voice_broken:-nan}" 0)"
+row "countdown line: second to face, bare, max" "$line_bare_max ms" "" "< 150 ms" "$(verdict "$line_bare_max" 150)"
+row "countdown line: second to face, posing, max" "$line_pose_max ms" "" "< 150 ms" "$(verdict "$line_pose_max" 150)"
+row "talking face: work per pass p50 ($mouth_n)" "$mouth_p50 ms" "" "" ""
+row "talking face: work per pass p99" "$mouth_p99 ms" "" "< 5 ms" "$(verdict "$mouth_p99" 5)"
 echo
 echo "references: xclock -update 1 for CPU and memory; a bare frameless 230 x 170 Qt window for the first paint"
 echo "ratios: idle CPU ${cpu_ratio} x xclock, first paint ${paint_ratio} x the bare window"
@@ -204,5 +221,7 @@ echo "'window hidden' is DrawStageFrame without painting (the composition alone)
 echo "handing the strip to the X server at once, as a walk needs (the same bound as a face redraw)"
 echo "walk steps: first sight of each step on the screen (the stage polled with XGetImage)"
 echo "words: test tones at the null sink's monitor; times there are early by at most the sink's latency (~8 ms)"
+echo "countdown line: a 6 s line; the face is due at each change of the second (a walk holds it by design)"
+echo "talking face: one status query, one face composed and handed to the X server; each pass then sleeps 150 ms"
 
 ! grep -q MISSED <<<"${results[*]}"
