@@ -68,12 +68,17 @@ std::string Settings(bool pose) {
     return std::string("[Setting]\nLeft=100\nTop=100\nChar1=True\nEvent=") + (pose ? "3" : "7") + "\n";
 }
 
+// Puts the one clip a measure needs into the rig's voice folder.
+void WithClip(ClockRig& rig, int clip, double seconds) {
+    std::filesystem::create_directories(rig.folder + "/wav");
+    WriteTone(rig.folder + "/wav/" + mdlClockVoice::ClipName(clip), seconds);
+    rig.app.voice.BuildVoiceTables();
+}
+
 [[noreturn]] void Line(bool pose) {
     ClockRig rig(Settings(pose));
     Application& app = rig.app;
-    std::filesystem::create_directories(rig.folder + "/wav");
-    WriteTone(rig.folder + "/wav/0196.wav", 6.0);
-    app.voice.BuildVoiceTables();
+    WithClip(rig, 196, 6.0);
     // Let the stage enter its phase before the line begins.
     for (int i = 0; i < 150; ++i) {
         QCoreApplication::processEvents();
@@ -120,9 +125,7 @@ std::string Settings(bool pose) {
 [[noreturn]] void Mouth(int passes) {
     ClockRig rig(Settings(false));
     Application& app = rig.app;
-    std::filesystem::create_directories(rig.folder + "/wav");
-    WriteTone(rig.folder + "/wav/0191.wav", 60.0);
-    app.voice.BuildVoiceTables();
+    WithClip(rig, 191, 60.0);
     app.charWindow = std::make_unique<frmChar>(app);
     frmChar& w = *app.charWindow;
     w.window.SetBackground(w.picBG[0]);
