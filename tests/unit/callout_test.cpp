@@ -3,6 +3,8 @@
 // the clock and lets it go again.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -197,6 +199,16 @@ TEST_F(CallOut, ComesUpBesideTheClockAboveTheOthersAndWritesNoStackingChoice) {
         w.Form_Activate();
         EXPECT_FALSE(app.charWindow);
     }
+}
+
+TEST_F(CallOut, AnActivationDuringTheLoadClosesTheWindowOnlyAfterIt) {
+    // Qt's offscreen platform activates a window as soon as it is shown,
+    // which is while the load still holds the thread.
+    frmChar::Load(app);
+    ASSERT_TRUE(app.charWindow);
+    EXPECT_EQ(vp.log.back(), "sleep 3000");
+    for (int i = 0; i < 50 && app.charWindow; ++i) QCoreApplication::processEvents();
+    EXPECT_FALSE(app.charWindow);
 }
 
 TEST_F(CallOut, ANewCallOutReplacesOneStillWaitingToClose) {
