@@ -61,7 +61,7 @@ void frmClock::tmrAlerm_Timer() {
     clock.AlarmEnabled = "0";
     app_.setting.WriteSetting("Alerm", "Enabled", "0");
     tmrAlerm->SetEnabled(false);
-    imgAlarmTimer(0).SetPicture(imgAlarmTimerPicture[3]);
+    ShowRestingSign();
 }
 
 void frmClock::tmrTimer_Timer() {
@@ -80,5 +80,14 @@ void frmClock::tmrTimer_Timer() {
     }
     tmrTimer->SetEnabled(false);
     frmChar::Load(app_);
-    imgAlarmTimer(0).SetPicture(imgAlarmTimerPicture[3]);
+    ShowRestingSign();
+}
+
+void frmClock::ShowRestingSign() {
+    // An alarm and a countdown can both be set (the alarm set while the
+    // countdown runs); when one of them is over the sign shows the other.
+    int sign = 3;
+    if (app_.clock.AlarmEnabled == "1") sign = 2;
+    if (tmrTimer->Enabled() && app_.clock.TimerDeadline != -1) sign = 1;
+    imgAlarmTimer(0).SetPicture(imgAlarmTimerPicture[sign]);
 }

@@ -42,6 +42,9 @@ public:
     // character's line, with the face and the stage moving, then the
     // call-out.
     void tmrTimer_Timer();
+    // After an alarm or a countdown is over: the sign of the one still set,
+    // or the idle sign.
+    void ShowRestingSign();
     void Show();
     // Every request to close the window: saves its place, ends the process.
     void Form_QueryUnload();

@@ -359,3 +359,36 @@ TEST_F(Countdown, FaceKeepsTimeWhileTheLinePlays) {
 }
 
 }  // namespace
+
+namespace {
+
+// An alarm set while a countdown runs: whichever ends first, the sign then
+// shows the one still set.
+TEST(AlarmAndCountdown, WhenOneIsOverTheSignShowsTheOther) {
+    struct Case {
+        const char* name;
+        int alarmMinute;     // 10:MM AM, once only
+        int countdownMinutes;
+        int64_t runMs;       // long enough for the first of the two
+        int sign;            // 1 waves, 2 alarm clock
+    };
+    const Case cases[] = {
+        {"alarm first", 1, 10, 70'000, 1},
+        {"countdown first", 30, 1, 70'000, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        char minute[3];
+        std::snprintf(minute, sizeof minute, "%02d", c.alarmMinute);
+        r.Start(10, 0, 0, AlarmIni("True", "10", minute));
+        r.app.clock.StartCountdown(c.countdownMinutes);
+        r.app.setting.CallOutKind = 0;
+        r.F().imgAlarmTimer(0).SetPicture(r.F().imgAlarmTimerPicture[2]);  // as the confirmation shows
+        r.vp.pump.RunFor(c.runMs);
+        ASSERT_LT(r.Find("sleep 3000"), r.vp.log.size()) << "a call-out ran";
+        EXPECT_EQ(r.Sign(), c.sign);
+    }
+}
+
+}  // namespace
