@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/frmClock.h"
+#include "platform/Dialog.h"
 
 void Clock::Main() {
     app_.clockWindow = std::make_unique<frmClock>(app_);
@@ -33,4 +34,15 @@ void Clock::StartCountdown(int32_t minutes) {
     TimerDeadline = static_cast<int64_t>(app_.platform.clock.TickCount()) + int64_t{minutes} * 60 * 1000;
     f.tmrTimer->SetEnabled(true);
     f.imgAlarmTimer(0).SetPicture(f.imgAlarmTimerPicture[1]);
+}
+
+std::string Clock::DigitsOnlyText(const platform::TextBox& box) {
+    std::string text = box.Text();
+    for (char c : text)
+        if (c < '0' || c > '9') {
+            app_.platform.messages.MsgBox("入力できる値は 0 ～ 9 までの半角文字だけです。",
+                                          platform::MessageIcon::kExclamation, "Tessuri");
+            return {};
+        }
+    return text;
 }

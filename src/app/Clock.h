@@ -7,6 +7,7 @@
 
 namespace platform {
 class Form;
+class TextBox;
 }
 class Application;
 
@@ -26,6 +27,9 @@ public:
     // the running countdown and, for 1 minute or more, starts a new one
     // whose end is announced by the timer call-out.
     void StartCountdown(int32_t minutes);
+    // The box's text when it is empty or holds the digits 0 to 9 only;
+    // otherwise the empty text, after a message.
+    std::string DigitsOnlyText(const platform::TextBox& box);
 
     // The second (0..59) of the last redraw.
     int16_t LastSecondDrawn = 0;

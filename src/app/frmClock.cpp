@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Application.h"
+#include "settings/frmSetting.h"
 
 using platform::LoadPicture;
 using platform::Picture;
@@ -41,6 +42,7 @@ frmClock::frmClock(Application& app) : window("Tessuri"), app_(app) {
     window.onQueryUnload = [this] { Form_QueryUnload(); };
     picExitButton_->onMouseDown = [this](int16_t b, int16_t s, int x, int y) { picExitButton_MouseDown(b, s, x, y); };
     picAnimeStage_->onClick = [this] { picAnimeStage_Click(); };
+    imgAlarmTimer_[0]->onClick = [this] { imgAlarmTimer_Click(0); };
     picAnimeStage_->onMouseDown = [this](int16_t b, int16_t s, int x, int y) { picAnimeStage_MouseDown(b, s, x, y); };
     picExitButton_->onMouseUp = [this](int16_t b, int16_t s, int x, int y) { picExitButton_MouseUp(b, s, x, y); };
 
@@ -146,6 +148,11 @@ void frmClock::PopupStageMenu() {
         case 3: mnuExit_Click(); break;
         default: break;
     }
+}
+
+void frmClock::imgAlarmTimer_Click(int16_t) {
+    app_.form.SetTopMost(window, false, true);
+    frmSetting::ShowModal(app_);
 }
 
 void frmClock::mnuSpeakTime_Click() { picAnimeStage_Click(); }

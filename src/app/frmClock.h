@@ -45,6 +45,8 @@ public:
     // After an alarm or a countdown is over: the sign of the one still set,
     // or the idle sign.
     void ShowRestingSign();
+    // A click on the sign opens the settings, the clock off the top level.
+    void imgAlarmTimer_Click(int16_t index);
     void Show();
     // Every request to close the window: saves its place, ends the process.
     void Form_QueryUnload();

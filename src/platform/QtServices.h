@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Dialog.h"
 #include "platform/IniFile.h"
 #include "platform/SdlAudio.h"
 #include "platform/SoundSystem.h"
@@ -67,10 +68,11 @@ struct RealPlatform {
     RealProcess process;
     SdlAudio audio;
     SoundSystem sound{audio};
+    QtMessages messages;
     Platform View() { return View(ExecutableFolder()); }
     // The same with another program folder (tools and tests).
     Platform View(std::string programFolder) {
-        return {clock, pump, random, profile, process, sound, std::move(programFolder)};
+        return {clock, pump, random, profile, process, sound, messages, std::move(programFolder)};
     }
 };
 

@@ -89,6 +89,16 @@ public:
     virtual bool GetErrorString(uint32_t error, char* text, uint32_t length) = 0;
 };
 
+enum class MessageIcon { kInformation, kExclamation };
+
+// Messages to the user.
+class Messages {
+public:
+    virtual ~Messages() = default;
+    // A modal message box with one OK button; returns when it is dismissed.
+    virtual void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) = 0;
+};
+
 class Process {
 public:
     virtual ~Process() = default;
@@ -104,6 +114,7 @@ struct Platform {
     ProfileStore& profile;
     Process& process;
     Sound& sound;
+    Messages& messages;
     std::string programFolder;  // the folder of the executable, no trailing separator
 };
 

@@ -47,13 +47,17 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool ToBoolean(std::string_view text, bool fallback) {
+std::optional<bool> ParseBoolean(std::string_view text) {
     std::string_view t = Trim(text);
     if (EqualsNoCase(t, "True")) return true;
     if (EqualsNoCase(t, "False")) return false;
     if (auto n = ToInt<int64_t>(t)) return *n != 0;
-    return fallback;
+    return std::nullopt;
 }
+
+bool ToBoolean(std::string_view text, bool fallback) { return ParseBoolean(text).value_or(fallback); }
+
+std::optional<int16_t> ParseInt16(std::string_view text) { return ToInt<int16_t>(text); }
 
 int16_t ToInt16(std::string_view text, int16_t fallback) { return ToInt<int16_t>(text).value_or(fallback); }
 

@@ -36,7 +36,10 @@ private:
 // gives the fallback.
 namespace settings_text {
 // "True"/"False" in any letter case, or a whole number (non-zero is true).
+std::optional<bool> ParseBoolean(std::string_view text);
 bool ToBoolean(std::string_view text, bool fallback);
+// A whole number in the signed 16-bit range, blanks around it allowed.
+std::optional<int16_t> ParseInt16(std::string_view text);
 // A whole number in the signed 16-bit range, blanks around it allowed.
 int16_t ToInt16(std::string_view text, int16_t fallback);
 // A whole number in the signed 32-bit range, blanks around it allowed.

@@ -82,7 +82,8 @@ struct Rig {
 
     VirtualPlatform vp;
     PollWatch sound{vp.sound};
-    platform::Platform view{vp.clock, vp.pump, vp.random, vp.profile, vp.process, sound, vp.folder.Path()};
+    platform::Platform view{vp.clock,   vp.pump, vp.random,  vp.profile,
+                            vp.process, sound,   vp.messages, vp.folder.Path()};
     Application app{view};
 };
 

@@ -157,6 +157,31 @@ private:
     std::optional<uint64_t> playingSince_;
 };
 
+// Message boxes noted instead of shown: "msgbox TITLE|i or !|TEXT" in the log.
+class RecordingMessages final : public platform::Messages {
+public:
+    explicit RecordingMessages(std::vector<std::string>* log) : log_(log) {}
+    struct Message {
+        std::string text;
+        platform::MessageIcon icon;
+        std::string title;
+        bool operator==(const Message&) const = default;
+        friend void PrintTo(const Message& m, std::ostream* os) {
+            *os << m.title << (m.icon == platform::MessageIcon::kExclamation ? " (!) " : " (i) ") << m.text;
+        }
+    };
+    std::vector<Message> shown;
+    void MsgBox(std::string_view text, platform::MessageIcon icon, std::string_view title) override {
+        shown.push_back({std::string(text), icon, std::string(title)});
+        if (log_)
+            log_->push_back("msgbox " + std::string(title) +
+                            (icon == platform::MessageIcon::kExclamation ? "|!|" : "|i|") + std::string(text));
+    }
+
+private:
+    std::vector<std::string>* log_;
+};
+
 class ThrowingProcess final : public platform::Process {
 public:
     [[noreturn]] void End() override { throw ProcessEnded(); }
@@ -188,7 +213,8 @@ struct VirtualPlatform {
     RecordingProfile profile;
     ThrowingProcess process;
     RecordingSound sound{clock, &log};
-    platform::Platform view{clock, pump, random, profile, process, sound, folder.Path()};
+    RecordingMessages messages{&log};
+    platform::Platform view{clock, pump, random, profile, process, sound, messages, folder.Path()};
 };
 
 }  // namespace testing_support
