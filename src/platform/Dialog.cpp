@@ -212,8 +212,9 @@ Frame& Dialog::AddFrame(Frame* in, const Rect& place, std::string_view caption, 
 }
 
 Button& Dialog::AddButton(Frame* in, const Rect& place, std::string_view caption) {
+    // A button with the focus takes Enter itself; otherwise the default one.
     auto* w = new QPushButton(Q(caption), impl_->Parent(in));
-    w->setAutoDefault(false);
+    w->setAutoDefault(true);
     return impl_->Add<Button>(w, place);
 }
 
