@@ -110,14 +110,6 @@ QImage GrabFace() {
     return GrabRegion(kCallOutLeft + kFace.x(), kCallOutTop + kFace.y(), kFace.width(), kFace.height());
 }
 
-bool SamePixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) return false;
-    return true;
-}
-
 // A stretch of grabs that all showed the same thing.
 struct Stretch {
     Shown shown;

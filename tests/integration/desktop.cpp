@@ -432,6 +432,14 @@ std::vector<ClickTarget::Press> ClickTarget::Presses() {
 
 namespace desktop {
 
+bool SamePixels(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) return false;
+    return true;
+}
+
 QImage GrabRegion(int x, int y, int width, int height) {
     // One connection for the whole test process, opened on first use (after
     // JoinSession has named the display).

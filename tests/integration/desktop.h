@@ -166,6 +166,8 @@ QImage GrabScreen();
 // A rectangle of the screen, read straight from the X server: a few
 // milliseconds, fast enough to follow an animation.
 QImage GrabRegion(int x, int y, int width, int height);
+// Whether two images show the same colours, pixel for pixel (alpha ignored).
+bool SamePixels(const QImage& a, const QImage& b);
 // Saves `image` under the test output folder and returns the path.
 std::filesystem::path SaveForInspection(const QImage& image, const std::string& name);
 

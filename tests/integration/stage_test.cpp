@@ -65,14 +65,6 @@ private:
     platform::Picture background_, sheet_, mask_;
 };
 
-bool SamePixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) return false;
-    return true;
-}
-
 QImage GrabStage() {
     return GrabRegion(kLeft + kStage.x(), kTop + kStage.y(), kStage.width(), kStage.height());
 }
