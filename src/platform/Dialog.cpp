@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QFont>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,6 +86,28 @@ protected:
     }
 };
 
+// A frame whose caption sits on its border line, so that controls placed
+// just below the frame's top stay clear of both.
+class FrameWidget final : public QWidget {
+public:
+    FrameWidget(const QString& caption, QWidget* parent) : QWidget(parent) { setProperty("caption", caption); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int line = metrics.ascent() / 2 + 1;
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(0, line, width() - 1, height() - 1 - line);
+        const QString caption = property("caption").toString();
+        if (caption.isEmpty()) return;
+        const QRect title(6, 0, metrics.horizontalAdvance(caption) + 4, metrics.height());
+        painter.fillRect(title, palette().color(QPalette::Window));
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        painter.drawText(title.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, caption);
+    }
+};
+
 }  // namespace
 
 Control::~Control() = default;
@@ -101,8 +122,7 @@ Rect Control::Geometry() const {
 std::string Control::Caption() const {
     if (auto* b = qobject_cast<QAbstractButton*>(widget_)) return b->text().toStdString();
     if (auto* l = qobject_cast<QLabel*>(widget_)) return l->text().toStdString();
-    if (auto* g = qobject_cast<QGroupBox*>(widget_)) return g->title().toStdString();
-    return {};
+    return widget_->property("caption").toString().toStdString();
 }
 
 Button::Button(QWidget* widget) : Control(widget) {
@@ -208,7 +228,8 @@ Label& Dialog::AddLabel(Frame* in, const Rect& place, std::string_view caption) 
 Frame& Dialog::AddFrame(Frame* in, const Rect& place, std::string_view caption, bool border) {
     QWidget* parent = impl_->Parent(in);
     if (!border) return impl_->Add<Frame>(new QWidget(parent), place);
-    return impl_->Add<Frame>(new QGroupBox(Q(caption), parent), place);
+    auto* box = new FrameWidget(Q(caption), parent);
+    return impl_->Add<Frame>(box, place);
 }
 
 Button& Dialog::AddButton(Frame* in, const Rect& place, std::string_view caption) {
