@@ -1,5 +1,6 @@
 #include "platform/Dialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -177,7 +178,10 @@ ComboBox::ComboBox(QWidget* widget, const std::vector<std::string>& entries) : C
     auto* list = static_cast<QComboBox*>(widget);
     for (const std::string& e : entries) list->addItem(Q(e));
     list->setCurrentIndex(-1);
+    // Keys reach the list itself while it is closed, and its drop-down view
+    // while it is open.
     list->installEventFilter(new KeyFilter(*this, list));
+    list->view()->installEventFilter(new KeyFilter(*this, list));
 }
 int ComboBox::ListIndex() const { return static_cast<QComboBox*>(widget_)->currentIndex(); }
 void ComboBox::SetListIndex(int index) { static_cast<QComboBox*>(widget_)->setCurrentIndex(index); }
