@@ -47,14 +47,6 @@ QImage Sign(const char* name) {
     return image;
 }
 
-bool SamePixels(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if ((a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) return false;
-    return true;
-}
-
 // The window's title as UTF-8, whatever the locale of this process.
 std::string WindowName(unsigned long window) {
     std::string name = Run({"xdotool", "getwindowname", std::to_string(window)}).out;
