@@ -221,8 +221,10 @@ Dialog::Dialog(std::string_view caption, int width, int height) : impl_(std::mak
 }
 
 Dialog::~Dialog() {
-    impl_->controls.clear();
+    // The widgets first: whatever they signal while they go still finds its
+    // control.
     delete impl_->widget;
+    impl_->controls.clear();
 }
 
 Label& Dialog::AddLabel(Frame* in, const Rect& place, std::string_view caption) {
