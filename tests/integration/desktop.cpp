@@ -254,7 +254,7 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-ProgramFolder::ProgramFolder() : dir_("tessuri-it") {
+ProgramFolder::ProgramFolder(const std::string& prefix) : dir_(prefix) {
     const fs::path dist = TESSURI_DIST_DIR;
     fs::copy_file(dist / "tessuri", exe());
     fs::permissions(exe(), fs::perms::owner_all, fs::perm_options::add);

@@ -96,7 +96,8 @@ private:
 // to its voice folder; the program keeps its settings file beside itself.
 class ProgramFolder {
 public:
-    ProgramFolder();
+    // prefix: the start of the folder's name (a random ending follows).
+    explicit ProgramFolder(const std::string& prefix = "tessuri-it");
 
     const std::filesystem::path& dir() const { return dir_.path(); }
     std::filesystem::path exe() const { return dir() / "tessuri"; }
