@@ -1,11 +1,20 @@
 #include "app/Run.h"
 
+#include <cstdio>
+#include <string>
+
 #include "app/Application.h"
 #include "app/frmClock.h"
 #include "platform/QtApp.h"
 #include "platform/QtServices.h"
 
 int RunTessuri(int argc, char** argv) {
+    // Without a display there is nothing to show: say so, and write nothing.
+    std::string why;
+    if (!platform::DisplayReachable(&why)) {
+        std::fprintf(stderr, "tessuri: %s\n", why.c_str());
+        return 1;
+    }
     // A second instance ends here: nothing is read, written or shown.
     static platform::InstanceLock lock;
     if (!lock.Acquired()) return 0;

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QSocketNotifier>
 #include <csignal>
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,6 +21,35 @@ void OnSignal(int) {
 }
 
 }  // namespace
+
+bool DisplayReachable(std::string* why) {
+    const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+    if (!chosen.isEmpty() && !chosen.startsWith("xcb")) return true;  // the user's own choice
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty()) {
+        if (chosen.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return true;
+        *why = "no display: DISPLAY is not set (start it from a desktop session, or set DISPLAY)";
+        return false;
+    }
+    // Asked the way Qt will ask, but without Qt's abort when it fails.
+    void* xcb = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!xcb) return true;  // Qt will say what it misses
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    auto connect = reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect"));
+    auto hasError = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
+    auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
+    bool reached = true;
+    if (connect && hasError && disconnect) {
+        void* connection = connect(display.constData(), nullptr);
+        reached = hasError(connection) == 0;
+        disconnect(connection);
+    }
+    dlclose(xcb);
+    if (!reached) *why = "cannot open display " + display.toStdString();
+    return reached;
+}
 
 Gui::Gui(int& argc, char** argv) {
     // Positions, shapes and stacking need X11; under Wayland use XWayland

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class QApplication;
 
@@ -22,6 +23,10 @@ public:
 private:
     std::unique_ptr<QApplication> app_;
 };
+// Whether the windows can be shown: a display to reach, or a platform the
+// user chose.  When not, `why` says what is missing.
+bool DisplayReachable(std::string* why);
+
 // Makes SIGTERM, SIGHUP and SIGINT (logout, shutdown, Ctrl+C) arrive as a close request on
 // the event loop; onRequest runs there.
 void RouteTerminationSignals(void (*onRequest)(void* context), void* context);
