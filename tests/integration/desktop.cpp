@@ -254,11 +254,13 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-ProgramFolder::ProgramFolder(const std::string& prefix) : dir_(prefix) {
+ProgramFolder::ProgramFolder(const std::string& prefix, bool apart)
+    : dir_(prefix), program_(apart ? dir_.path() / "program" : dir_.path()) {
     const fs::path dist = TESSURI_DIST_DIR;
+    fs::create_directories(program());
     fs::copy_file(dist / "tessuri", exe());
     fs::permissions(exe(), fs::perms::owner_all, fs::perm_options::add);
-    if (fs::exists(dist / "wav")) fs::create_directory_symlink(dist / "wav", dir() / "wav");
+    if (fs::exists(dist / "wav")) fs::create_directory_symlink(dist / "wav", program() / "wav");
     fs::create_directory(runtime());
     fs::permissions(runtime(), fs::perms::owner_all, fs::perm_options::replace);
 }

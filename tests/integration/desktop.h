@@ -97,11 +97,16 @@ private:
 class ProgramFolder {
 public:
     // prefix: the start of the folder's name (a random ending follows).
-    explicit ProgramFolder(const std::string& prefix = "tessuri-it");
+    // apart: the program, its clips and its settings in a folder of their
+    // own inside dir(), which a test may then make read-only or small while
+    // the log and the runtime folder stay writable.
+    explicit ProgramFolder(const std::string& prefix = "tessuri-it", bool apart = false);
 
     const std::filesystem::path& dir() const { return dir_.path(); }
-    std::filesystem::path exe() const { return dir() / "tessuri"; }
-    std::filesystem::path ini() const { return dir() / "Tessuri.ini"; }
+    // Where the program, its wav/ folder and its settings file are.
+    const std::filesystem::path& program() const { return program_; }
+    std::filesystem::path exe() const { return program() / "tessuri"; }
+    std::filesystem::path ini() const { return program() / "Tessuri.ini"; }
     std::filesystem::path log() const { return dir() / "tessuri.log"; }
     // A private runtime folder, so the single-instance lock of a program
     // started from here is not shared with other tests.
@@ -113,6 +118,7 @@ public:
 
 private:
     TempDir dir_;
+    std::filesystem::path program_;
 };
 
 // Sections of an INI text, each with its key/value lines in file order.
