@@ -1,7 +1,9 @@
 #include "platform/IniFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -150,9 +152,68 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// The temporary files are named path + "." + six letters or digits, the
+// suffix mkostemp puts in place of "XXXXXX".
+constexpr std::size_t kTempSuffix = 6;
+
+// Whether a name in the settings file's folder is one of our temporary
+// files.  A suffix of one kind of character only ("backup", "BACKUP",
+// "241210") is more likely a copy the user made, and is left alone; about
+// one temporary file in ninety looks like that and stays.
+bool IsTempNameOf(std::string_view name, std::string_view base) {
+    if (name.size() != base.size() + 1 + kTempSuffix) return false;
+    if (name.substr(0, base.size()) != base || name[base.size()] != '.') return false;
+    bool lower = false, upper = false, digit = false;
+    for (char c : name.substr(base.size() + 1)) {
+        if (c >= 'a' && c <= 'z') {
+            lower = true;
+        } else if (c >= 'A' && c <= 'Z') {
+            upper = true;
+        } else if (c >= '0' && c <= '9') {
+            digit = true;
+        } else {
+            return false;
+        }
+    }
+    return int{lower} + int{upper} + int{digit} >= 2;
+}
+
+// Removes temporary files that a writer killed between creating and renaming
+// them left beside the settings file.  Only this user's regular files of
+// exactly that name are touched, and only once they are older than
+// IniFile::kLeftoverAge: a younger one may belong to another process that is
+// writing right now.  Symbolic links are never followed or removed.  Errors
+// are ignored; this is tidying, not part of the write.
+void RemoveLeftovers(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.empty()) return;
+    const int dirFd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return;
+    }
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const uid_t me = ::geteuid();
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTempNameOf(entry->d_name, base)) continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(st.st_mode) || st.st_uid != me) continue;
+        // A file dated in the future (the clock was set back) counts as young.
+        const time_t age = now.tv_sec - st.st_mtim.tv_sec;
+        if (age < IniFile::kLeftoverAge) continue;
+        ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 // Replaces the file at path by data: temporary file beside it, flush, rename.
 bool ReplaceFile(const std::string& path, const std::string& data) {
-    std::string tmpl = path + ".XXXXXX";
+    std::string tmpl = path + "." + std::string(kTempSuffix, 'X');
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -216,6 +277,9 @@ bool IniFile::PutString(std::string_view section, std::string_view key,
         return false;
     }
 
+    // Before the write, so that the space they take is free for it.
+    RemoveLeftovers(path);
+
     std::string data;
     ReadResult read = ReadWholeFile(path, data);
     if (read == ReadResult::kFailed) return false;
@@ -244,12 +308,14 @@ bool IniFile::PutString(std::string_view section, std::string_view key,
         } else if (at.section) {
             const Line& after = lines[at.lastKey.value_or(*at.section)];
             out.append(data, 0, after.next);
-            if (after.next == after.end) out += eol;  // the last line had no line end
+            // The last line had no line end; a bare CR there is only half of one.
+            if (after.next == data.size() && (data.empty() || data.back() != '\n'))
+                out += (!data.empty() && data.back() == '\r') ? std::string("\n") : std::string(eol);
             out += keyLine + eol;
             out.append(data, after.next, std::string::npos);
         } else {
             out = data;
-            if (!out.empty() && out.back() != '\n') out += eol;
+            if (!out.empty() && out.back() != '\n') out += out.back() == '\r' ? std::string("\n") : std::string(eol);
             out += "[" + std::string(section) + "]" + eol + keyLine + eol;
         }
     }

@@ -1,11 +1,14 @@
 // The settings file format: what reads return and what writes leave on disk.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <csignal>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -103,6 +106,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "[Setting]\r\nLeft=1\r\nTop=5\r\n"},
         WriteCase{"MatchesCaseButWritesOwnSpelling", "[setting]\nleft=1\n", "Setting", "Left", "2", "[setting]\nLeft=2\n"},
         WriteCase{"NoFinalLineEnd", "[Setting]\nLeft=1", "Setting", "Top", "2", "[Setting]\nLeft=1\nTop=2\n"},
+        // A bare CR at the very end is half a line end: the new line must not
+        // be glued to the last one.
+        WriteCase{"FinalBareCrNewKey", "[Alerm]\r\nMinute=30\r", "Alerm", "Second", "7",
+                  "[Alerm]\r\nMinute=30\r\nSecond=7\r\n"},
+        WriteCase{"FinalBareCrNewSection", "[Setting]\r\nLeft=1\r", "Alerm", "Hour", "07",
+                  "[Setting]\r\nLeft=1\r\n[Alerm]\r\nHour=07\r\n"},
         WriteCase{"ForeignLinesSurvive", kForeign, "Setting", "Left", "300",
                   "; my notes\r\n[Alarm]\r\nHour = 07\r\n\r\n[Setting]\r\nLeft=300\r\n  Extra = keep me  \r\n"},
         WriteCase{"RemovesKey", "[Setting]\nLeft=1\nTop=2\n", "Setting", "Left", std::nullopt, "[Setting]\nTop=2\n"},
@@ -233,6 +242,98 @@ TEST(IniFile, KilledMidWriteLeavesOldOrNewFileWhole) {
         const std::string now = dir.Read("Tessuri.ini");
         EXPECT_TRUE(now == versionA || now == versionB) << "round " << round << ": " << now.size() << " bytes";
     }
+}
+
+}  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- leftovers
+
+enum class Made { kFile, kSymlink, kFolder, kOtherOwnersFile };
+
+struct LeftoverCase {
+    const char* name;
+    const char* file;  // in the settings file's folder
+    Made made;
+    long ageSeconds;
+    bool removed;
+};
+
+// Dates a folder entry back, the entry itself and not what a link points at.
+void AgeBy(const std::string& path, long seconds) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const timespec times[2] = {{now.tv_sec - seconds, 0}, {now.tv_sec - seconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+TEST(IniFile, WriteRemovesOnlyOldTemporaryFilesOfItsOwn) {
+    const long old = platform::IniFile::kLeftoverAge + 5;
+    const LeftoverCase cases[] = {
+        {"left by a killed writer", "Tessuri.ini.a1B2c3", Made::kFile, old, true},
+        {"another writer's, in progress", "Tessuri.ini.a1B2c3", Made::kFile, 0, false},
+        {"dated in the future", "Tessuri.ini.a1B2c3", Made::kFile, -3600, false},
+        {"suffix too short", "Tessuri.ini.a1B2c", Made::kFile, old, false},
+        {"suffix too long", "Tessuri.ini.a1B2c3d", Made::kFile, old, false},
+        {"suffix not letters and digits", "Tessuri.ini.a1-2c3", Made::kFile, old, false},
+        {"another file's", "Tessurx.ini.a1B2c3", Made::kFile, old, false},
+        {"suffix of capitals and digits", "Tessuri.ini.A1B2C3", Made::kFile, old, true},
+        {"suffix of small letters and digits", "Tessuri.ini.a1b2c3", Made::kFile, old, true},
+        {"user's copy, small letters", "Tessuri.ini.backup", Made::kFile, old, false},
+        {"user's copy, capitals", "Tessuri.ini.BACKUP", Made::kFile, old, false},
+        {"user's copy, dated", "Tessuri.ini.241210", Made::kFile, old, false},
+        {"symbolic link", "Tessuri.ini.a1B2c3", Made::kSymlink, old, false},
+        {"folder", "Tessuri.ini.a1B2c3", Made::kFolder, old, false},
+        {"another user's", "Tessuri.ini.a1B2c3", Made::kOtherOwnersFile, old, false},
+    };
+    for (const LeftoverCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder dir;
+        TempFolder elsewhere;
+        dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
+        const std::string leftover = dir.File(c.file);
+        switch (c.made) {
+            case Made::kFile:
+                dir.Write(c.file, "[Setting]\nLeft=");
+                break;
+            case Made::kSymlink:
+                elsewhere.Write("target", "keep");
+                AgeBy(elsewhere.File("target"), c.ageSeconds);
+                std::filesystem::create_symlink(elsewhere.File("target"), leftover);
+                break;
+            case Made::kFolder:
+                std::filesystem::create_directory(leftover);
+                break;
+            case Made::kOtherOwnersFile:
+                if (geteuid() != 0) {
+                    std::cout << "[ INFO ] case \"" << c.name << "\" needs root to give a file away; skipped\n";
+                    continue;
+                }
+                dir.Write(c.file, "[Setting]\nLeft=");
+                ASSERT_EQ(lchown(leftover.c_str(), 65534, 65534), 0);
+                break;
+        }
+        AgeBy(leftover, c.ageSeconds);
+
+        platform::IniFile ini;
+        ASSERT_TRUE(ini.PutString("Setting", "Left", std::string("2"), dir.File("Tessuri.ini")));
+        EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=2\n");
+        struct stat st {};
+        EXPECT_EQ(lstat(leftover.c_str(), &st) != 0, c.removed);
+        if (c.made == Made::kSymlink) EXPECT_EQ(elsewhere.Read("target"), "keep");
+    }
+}
+
+TEST(IniFile, WriteThatChangesNothingStillRemovesLeftovers) {
+    TempFolder dir;
+    dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
+    dir.Write("Tessuri.ini.Zz9Yy8", "[Sett");
+    AgeBy(dir.File("Tessuri.ini.Zz9Yy8"), platform::IniFile::kLeftoverAge + 5);
+    platform::IniFile ini;
+    ASSERT_TRUE(ini.PutString("Setting", "Left", std::string("1"), dir.File("Tessuri.ini")));
+    EXPECT_FALSE(dir.Exists("Tessuri.ini.Zz9Yy8"));
+    EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=1\n");
 }
 
 }  // namespace
