@@ -1,24 +1,11 @@
 // The alarm and countdown handlers of the clock window.
+#include <cstdint>
 #include <string>
 
 #include "alarm/mdlTimer.h"
 #include "app/Application.h"
 #include "app/frmClock.h"
 #include "callout/frmChar.h"
-
-void frmClock::LoadAlarm() {
-    Clock& clock = app_.clock;
-    mdlSetting& setting = app_.setting;
-    clock.AlarmAM = setting.ReadSetting("Alerm", "AMPM", "True");
-    clock.AlarmHour = setting.ReadSetting("Alerm", "Hour", "12");
-    clock.AlarmMinute = setting.ReadSetting("Alerm", "Minute", "0");
-    clock.AlarmEnabled = setting.ReadSetting("Alerm", "Enabled", "0");
-    clock.AlarmEveryDay = settings_text::ToBoolean(setting.ReadSetting("Alerm", "Eve", "False"), false);
-    if (clock.AlarmEnabled == "1") {
-        tmrAlerm->SetEnabled(true);
-        imgAlarmTimer(0).SetPicture(imgAlarmTimerPicture[2]);
-    }
-}
 
 namespace {
 
@@ -36,14 +23,67 @@ std::string TwoDigits(int n) {
     return text;
 }
 
+// The alarm's minute of the day (0..1439); -1 when it can never match.
+int AlarmMinuteOfDay(int hour24, const std::string& minute) {
+    if (hour24 < 0 || hour24 > 23) return -1;
+    for (int m = 0; m < 60; ++m)
+        if (TwoDigits(m) == minute) return hour24 * 60 + m;
+    return -1;
+}
+
+// A forward step of the wall clock larger than this is a change of the
+// clock by hand, not one the alarm should make up for.
+constexpr int64_t kLongestCatchUpMs = 2 * 3600 * 1000;
+
+int64_t MsOfDay(const platform::LocalTime& t) {
+    return ((t.hour * 60LL + t.minute) * 60 + t.second) * 1000 + t.millisecond;
+}
+
+// True when the wall clock stepped forward over the alarm's minute since the
+// last check, within the same day and by less than kLongestCatchUpMs: the
+// hour skipped when daylight saving time begins.  Minutes the clock passed
+// through while the thread was held are not steps: the tick count moved as
+// far.
+bool SteppedOver(const frmClock::AlarmCheck& before, const platform::LocalTime& now, uint64_t tick, int alarmMinute) {
+    if (!before.made || alarmMinute < 0 || tick < before.tick) return false;
+    if (before.at.year != now.year || before.at.month != now.month || before.at.day != now.day) return false;
+    const int64_t step = (MsOfDay(now) - MsOfDay(before.at)) - static_cast<int64_t>(tick - before.tick);
+    if (step < 1000 || step >= kLongestCatchUpMs) return false;
+    const int from = before.at.hour * 60 + before.at.minute;
+    const int to = now.hour * 60 + now.minute;
+    return from < alarmMinute && alarmMinute <= to;
+}
+
 }  // namespace
+
+void frmClock::LoadAlarm() {
+    Clock& clock = app_.clock;
+    mdlSetting& setting = app_.setting;
+    clock.AlarmAM = setting.ReadSetting("Alerm", "AMPM", "True");
+    clock.AlarmHour = setting.ReadSetting("Alerm", "Hour", "12");
+    clock.AlarmMinute = setting.ReadSetting("Alerm", "Minute", "0");
+    clock.AlarmEnabled = setting.ReadSetting("Alerm", "Enabled", "0");
+    clock.AlarmEveryDay = settings_text::ToBoolean(setting.ReadSetting("Alerm", "Eve", "False"), false);
+    // A check made before this load says nothing about this alarm.
+    lastAlarmCheck_ = {};
+    if (clock.AlarmEnabled == "1") {
+        tmrAlerm->SetEnabled(true);
+        imgAlarmTimer(0).SetPicture(imgAlarmTimerPicture[2]);
+    }
+}
 
 void frmClock::tmrAlerm_Timer() {
     Clock& clock = app_.clock;
     if (clock.AlarmEnabled != "1") return;
     const platform::LocalTime now = app_.platform.clock.Now();
-    if (AlarmHour24(clock.AlarmAM, clock.AlarmHour) != now.hour) return;
-    if (TwoDigits(now.minute) != clock.AlarmMinute) return;
+    const uint64_t tick = app_.platform.clock.TickCount();
+    const AlarmCheck before = lastAlarmCheck_;
+    lastAlarmCheck_ = {true, now, tick};
+    const int hour24 = AlarmHour24(clock.AlarmAM, clock.AlarmHour);
+    const bool atItsMinute = hour24 == now.hour && TwoDigits(now.minute) == clock.AlarmMinute;
+    // An alarm in the hour that daylight saving time skips fires at the
+    // first check after the skip, so it is not lost for the day.
+    if (!atItsMinute && !SteppedOver(before, now, tick, AlarmMinuteOfDay(hour24, clock.AlarmMinute))) return;
     // The day it fires on, taken now: a call-out that runs past midnight
     // must not mark tomorrow as done.
     const std::string today = std::to_string(now.day);

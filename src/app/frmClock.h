@@ -86,7 +86,15 @@ public:
     std::unique_ptr<platform::Timer> tmrAlerm;
     std::unique_ptr<platform::Timer> tmrTimer;
 
+    // The previous alarm check: where the wall clock and the tick count stood.
+    struct AlarmCheck {
+        bool made = false;
+        platform::LocalTime at;
+        uint64_t tick = 0;
+    };
+
 private:
+    AlarmCheck lastAlarmCheck_;
     Application& app_;
     platform::PictureBox* imgAlarmTimer_[1]{};
     platform::PictureBox* imgAMPM_[1]{};

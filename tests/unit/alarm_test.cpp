@@ -393,3 +393,52 @@ TEST(AlarmAndCountdown, WhenOneIsOverTheSignShowsTheOther) {
 }
 
 }  // namespace
+
+namespace {
+
+// The wall clock set while the clock runs, as daylight saving time and the
+// user do: the tick count goes on as before.
+TEST(AlarmClockChange, AnAlarmInASkippedStretchFiresOnceAfterItAndNoOtherStepMakesOneUp) {
+    struct Case {
+        const char* name;
+        int startH, startM, startS;
+        const char *am, *hour, *minute;
+        int64_t stepAfterMs;      // from the start, when the clock is set
+        int toH, toM, toS;        // to this time (hour 24 and over: following days)
+        int64_t runAfterMs;       // how long it runs afterwards
+        int fires;
+        int firedH, firedM;       // the wall clock at the first call-out; -1: none
+    };
+    const Case cases[] = {
+        // Daylight saving time begins: 02:00 becomes 03:00.
+        {"spring forward over the alarm", 1, 59, 50, "True", "02", "30", 9'900, 3, 0, 0, 120'000, 1, 3, 0},
+        {"spring forward over the alarm's hour", 1, 59, 50, "True", "02", "00", 9'900, 3, 0, 0, 120'000, 1, 3, 0},
+        {"spring forward short of the alarm", 1, 59, 50, "True", "03", "01", 9'900, 3, 0, 0, 120'000, 1, 3, 1},
+        // Daylight saving time ends: 03:00 becomes 02:00 again, 02:30 comes twice.
+        {"fall back after the alarm", 2, 29, 50, "True", "02", "30", 1'810'000, 2, 0, 0, 2'400'000, 1, 2, 30},
+        // By hand: forward by more than two hours makes nothing up, a day on
+        // fires at the alarm's minute, an earlier time set today waits for tomorrow.
+        {"forward three hours over the alarm", 5, 0, 0, "True", "07", "00", 10'000, 8, 0, 0, 120'000, 0, -1, 0},
+        {"forward a day to just before the alarm", 6, 59, 0, "True", "07", "00", 120'000, 24 + 6, 59, 50, 20'000, 2,
+         7, 0},
+        {"alarm earlier today", 10, 0, 0, "True", "09", "00", 10'000, 10, 0, 10, 120'000, 0, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        platform::LocalTime firedAt{};
+        r.sound.onStatus = [&] {
+            if (r.Opened(191) > 0 && firedAt.year == 2000) firedAt = r.vp.clock.Now();
+        };
+        r.Start(c.startH, c.startM, c.startS, AlarmIni(c.am, c.hour, c.minute, "True"));
+        r.vp.pump.RunFor(c.stepAfterMs);
+        r.vp.clock.SetTime(c.toH, c.toM, c.toS);
+        r.vp.pump.RunFor(c.runAfterMs);
+        EXPECT_EQ(r.Opened(191), c.fires);
+        if (c.firedH < 0) continue;
+        EXPECT_EQ(firedAt.hour, c.firedH) << "first call-out at " << firedAt.hour << ":" << firedAt.minute;
+        EXPECT_EQ(firedAt.minute, c.firedM);
+    }
+}
+
+}  // namespace

@@ -10,14 +10,37 @@
 
 namespace testing_support {
 
+namespace {
+
+// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
+constexpr int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+}  // namespace
+
 platform::LocalTime VirtualClock::Now() {
     const int64_t dayMs = 24LL * 3600 * 1000;
     int64_t days = nowMs >= 0 ? nowMs / dayMs : (nowMs - dayMs + 1) / dayMs;
     int64_t inDay = nowMs - days * dayMs;
+    // The date on a real calendar, counted from 2026-12-10: the day after
+    // 2026-12-31 is 2027-01-01.
+    const int64_t z = DaysFromCivil(2026, 12, 10) + days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int64_t month = mp + (mp < 10 ? 3 : -9);
     platform::LocalTime t;
-    t.year = 2026;
-    t.month = 12;
-    t.day = static_cast<int>(10 + days);
+    t.year = static_cast<int>(yoe + era * 400 + (month <= 2));
+    t.month = static_cast<int>(month);
+    t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     t.hour = static_cast<int>(inDay / 3'600'000);
     t.minute = static_cast<int>(inDay / 60'000 % 60);
     t.second = static_cast<int>(inDay / 1000 % 60);
@@ -69,7 +92,9 @@ void VirtualPump::FireDue() {
     for (Entry* e : timers_)
         if (e->enabled && !e->running && e->due <= Now()) due.push_back(e);
     for (Entry* e : due) {
-        if (std::find(timers_.begin(), timers_.end(), e) == timers_.end()) continue;
+        // A handler that ran before may have destroyed or stopped it, as a
+        // real timer stopped in time never fires.
+        if (std::find(timers_.begin(), timers_.end(), e) == timers_.end() || !e->enabled || e->due > Now()) continue;
         e->due = Now() + e->interval;
         e->running = true;
         ++fired;

@@ -27,8 +27,9 @@ struct ProcessEnded : std::runtime_error {
 
 class VirtualClock final : public platform::SystemClock {
 public:
-    // Local time as milliseconds since the start of 2026-12-10; SetTime moves
-    // only this, as setting the system clock would.
+    // Local time as milliseconds since the start of 2026-12-10, on a real
+    // calendar (a month later it is 2027-01-10); SetTime moves only this, as
+    // setting the system clock would.
     int64_t nowMs = 0;
     uint64_t tickMs = 1'000'000;
     void SetTime(int hour, int minute, int second, int millisecond = 0) {
