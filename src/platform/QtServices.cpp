@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTimer>
 #include <time.h>
@@ -119,6 +121,8 @@ struct InstanceLock::Impl {
 };
 
 namespace {
+constexpr qint64 kUnnamedLockAgeMs = 2000;
+
 QString LockPath() {
     // Per user: the session's runtime folder, or a per-uid name in /tmp.
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
@@ -131,6 +135,18 @@ QString LockPath() {
 InstanceLock::InstanceLock() : impl_(std::make_unique<Impl>(LockPath())) {
     impl_->lock.setStaleLockTime(0);  // only a dead holder makes a lock stale
     acquired_ = impl_->lock.tryLock(0);
+    if (acquired_) return;
+    // A holder killed between creating the file and writing itself into it
+    // leaves a file that names no one, which the lock never takes for stale.
+    // Such a file a few seconds old is no start in progress; removing it
+    // still fails while a live holder keeps its lock on the file.
+    qint64 pid = 0;
+    QString host, app;
+    const QFileInfo file(LockPath());
+    if (!impl_->lock.getLockInfo(&pid, &host, &app) && file.exists() &&
+        file.lastModified().msecsTo(QDateTime::currentDateTime()) > kUnnamedLockAgeMs &&
+        impl_->lock.removeStaleLockFile())
+        acquired_ = impl_->lock.tryLock(0);
 }
 
 InstanceLock::~InstanceLock() = default;

@@ -67,6 +67,34 @@ std::optional<std::string> WithSizesClamped(std::string_view bytes) {
     return fixed;
 }
 
+uint16_t ReadLe16(const char* p) {
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+}
+
+// Only a RIFF file whose plain sample formats agree with their own frame
+// size goes to SDL.  SDL also reads a file that starts right at "WAVE",
+// which the size clamp above cannot see into, and it widens 24-bit frames
+// to channels x 4 bytes while it counts them by the declared block size: a
+// block smaller than the channels need turns a few kilobytes into a clip
+// hundreds of times larger, partly of bytes it never read.
+bool HeaderAcceptable(std::string_view bytes) {
+    if (bytes.size() < 12 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE") return false;
+    for (std::size_t at = 12; at + 8 <= bytes.size();) {
+        const uint64_t length = ReadLe32(bytes.data() + at + 4);
+        if (bytes.substr(at, 4) == "fmt ") {
+            if (length < 16 || at + 8 + 16 > bytes.size()) return false;
+            const char* f = bytes.data() + at + 8;
+            const uint16_t tag = ReadLe16(f), channels = ReadLe16(f + 2), align = ReadLe16(f + 12),
+                           bits = ReadLe16(f + 14);
+            const bool plain = tag == 1 || tag == 3 || tag == 0xFFFE;  // integer, float, extensible
+            return !plain || (channels > 0 && align == channels * ((bits + 7) / 8));
+        }
+        at += 8 + length + (length & 1);
+    }
+    return true;  // no format chunk: SDL refuses the file itself
+}
+
 // The whole of a regular file of at most kMaxWavFileBytes.  A folder, a FIFO
 // or a device is refused without blocking: checked before opening, so it is
 // never opened at all, and again after, for a file swapped in between.
@@ -111,6 +139,7 @@ std::optional<SampleFormat> FromSdl(SDL_AudioFormat format) {
 
 std::optional<AudioClip> LoadWavBytes(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
+    if (!HeaderAcceptable(bytes)) return std::nullopt;
     const std::optional<std::string> clamped = WithSizesClamped(bytes);
     const std::string_view input = clamped ? std::string_view(*clamped) : bytes;
 

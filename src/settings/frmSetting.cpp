@@ -278,6 +278,8 @@ bool frmSetting::ApplyAlarmOrTimer() {
         if (timer.empty()) return Refuse(kNoMinute);
         const int n = NumberIn(timer);
         if (n > 999) return Refuse(kTimerRange);
+        // The minute box is written below in this mode too.
+        if (NumberIn(TxtMinute.Text()) > 59) return Refuse(kMinuteRange);
         clock.StartCountdown(n);
     }
     setting.CallOutCharacter = static_cast<int16_t>(std::max(0, Combo1.ListIndex()));

@@ -37,11 +37,14 @@ TEST(SettingRefusedNumber, IsKeptInItsBoxAndRefusedAgainAtOk) {
         bool alarm;
         const char* pasted;
         Message message;
+        bool thenTimer = false;  // switched to the countdown before OK
     };
     const Case cases[] = {
         {"hour", true, "13", kHourRange},
         {"minute", true, "75", kMinuteRange},
         {"timer", false, "1000", kTimerRange},
+        // The countdown's OK writes the minute box too.
+        {"minute", true, "75", kMinuteRange, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -58,6 +61,7 @@ TEST(SettingRefusedNumber, IsKeptInItsBoxAndRefusedAgainAtOk) {
         EXPECT_EQ(r.Shown(), std::vector<Message>{c.message});
         EXPECT_EQ(box.Text(), c.pasted);
         EXPECT_EQ(spin.Value(), spinBefore);
+        if (c.thenTimer) Click(d.chkAlerm);
 
         r.vp.profile.calls.clear();
         Click(d.cmdOK);

@@ -153,6 +153,14 @@ std::vector<BytesCase> BytesCases() {
         {"RandomBytes", RandomBytes(4096, 1), std::nullopt},
         {"RandomAfterRiffWave", "RIFF\xF0\xFF\xFF\x7FWAVE" + RandomBytes(4096, 2), std::nullopt},
     };
+    // A block size smaller than 255 channels of 24 bits need would decode to
+    // hundreds of times the file.
+    std::string narrowBlocks = Wav({1, 255, 22050, 24}, Pattern(3000));
+    narrowBlocks[32] = 3;
+    narrowBlocks[33] = 0;
+    cases.push_back({"BlockSmallerThanItsChannels", narrowBlocks, std::nullopt});
+    // Without its RIFF header, where no declared size can be checked.
+    cases.push_back({"StartsAtWave", Wav(mono16, tenth).substr(8), std::nullopt});
     for (std::size_t cut : {1u, 4u, 8u, 11u, 12u, 20u, 30u, 36u, 40u, 43u, 44u})
         cases.push_back({"CutAt" + std::to_string(cut), valid.substr(0, cut), std::nullopt});
     return cases;
