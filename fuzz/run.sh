@@ -6,8 +6,7 @@
 # its seed corpus under build/fuzz/fuzz-work/TARGET, so fuzz/corpus stays as
 # committed; FUZZ_MERGE=1 merges what was new back into fuzz/corpus/TARGET.
 # Anything found (crash, leak, timeout, out of memory) is left in the work
-# folder and the script exits non-zero.  TESSURI_FUZZ_SKIP_KNOWN=1 makes the
-# targets pass over the faults already recorded in fuzz/findings.
+# folder and the script exits non-zero.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
