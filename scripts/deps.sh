@@ -9,7 +9,8 @@ build=(build-essential cmake ninja-build pkg-config
        espeak-ng sox librsvg2-bin fonts-noto-cjk fonts-dejavu-core)
 test=(libgtest-dev libgmock-dev googletest libbenchmark-dev libx11-dev
       xvfb openbox xdotool x11-apps x11-utils faketime
-      pulseaudio pulseaudio-utils imagemagick)
+      pulseaudio pulseaudio-utils imagemagick
+      clang-14 libclang-rt-14-dev)  # the fuzz targets (libFuzzer) and the sanitizer runtimes
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;

@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tessuri and runs every test headless.
 # The integration tests start their own Xvfb, openbox and sound server.
+# Then the short proofs under faults: the suite (without the tests of the
+# real program, and without the simulated month, which the run above
+# covers) under AddressSanitizer and UndefinedBehaviorSanitizer, and each
+# fuzz target for 60 seconds.  Their long forms: tests/sanitizers/README.md
+# and fuzz/README.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default
+
+cmake --preset debug >/dev/null
+cmake --build --preset debug
+ctest --preset debug -LE integration -E '^Month\.'
+
+bash fuzz/run.sh 60

@@ -302,7 +302,8 @@ TEST(CallOut, AlarmAtTheComingMinuteTalksLingersAndCloses) {
     std::string enabled;
     PollUntil(
         [&] {
-            for (const auto& [k, v] : ParseIni(folder.ReadIni().value_or(""))["Alerm"])
+            IniSections sections = ParseIni(folder.ReadIni().value_or(""));
+            for (const auto& [k, v] : sections["Alerm"])
                 if (k == "Enabled") enabled = v;
             return enabled == "0";
         },

@@ -85,14 +85,21 @@ struct PrivateSession {
 
 }  // namespace
 
+fs::path NewTempDir(const std::string& prefix) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + ".XXXXXX";
+    if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+    return templ;
+}
+
 void JoinSession() {
     static PrivateSession private_session;
     if (const char* env_file = std::getenv("TESSURI_SESSION_ENV"); env_file && *env_file) {
         LoadEnvFile(env_file);
         return;
     }
-    TempDir* holder = new TempDir("tessuri-it-session");  // lives until exit
-    const auto dir = holder->path();
+    // The session removes its folder itself when it stops, at exit.
+    const fs::path dir = NewTempDir("tessuri-it-session");
     // The watchdog ends the session should this process die without cleaning up.
     const auto started =
         Run({"bash", TESSURI_SESSION_SCRIPT, "start", dir.string(), "--pulse", "--owner", std::to_string(::getpid())},
@@ -242,12 +249,7 @@ void Process::Stop() {
 
 // ---------------------------------------------------------------- folders
 
-TempDir::TempDir(const std::string& prefix) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + ".XXXXXX";
-    if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = templ;
-}
+TempDir::TempDir(const std::string& prefix) : path_(NewTempDir(prefix)) {}
 
 TempDir::~TempDir() {
     std::error_code ec;

@@ -79,6 +79,9 @@ private:
     std::optional<int> status_;
 };
 
+// A new empty folder in the temporary folder, named prefix.XXXXXX.
+std::filesystem::path NewTempDir(const std::string& prefix);
+
 // A temporary folder, removed with everything in it on destruction.
 class TempDir {
 public:

@@ -62,7 +62,8 @@ unsigned long FindDialog(pid_t pid) {
 }
 
 std::string AlarmEnabled(const ProgramFolder& folder) {
-    for (const auto& [k, v] : ParseIni(folder.ReadIni().value_or(""))["Alerm"])
+    IniSections sections = ParseIni(folder.ReadIni().value_or(""));
+    for (const auto& [k, v] : sections["Alerm"])
         if (k == "Enabled") return v;
     return "(missing)";
 }
