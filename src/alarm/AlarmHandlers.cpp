@@ -18,17 +18,15 @@ int AlarmHour24(const std::string& am, const std::string& hour) {
     return h == 12 ? 12 : h + 12;
 }
 
-std::string TwoDigits(int n) {
-    const char text[3] = {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10), '\0'};
-    return text;
-}
+using settings_text::TwoDigits;
 
-// The alarm's minute of the day (0..1439); -1 when it can never match.
+// The alarm's minute of the day (0..1439); -1 when it can never match: the
+// minute is compared as two-digit text, so "5" matches no minute.
 int AlarmMinuteOfDay(int hour24, const std::string& minute) {
-    if (hour24 < 0 || hour24 > 23) return -1;
-    for (int m = 0; m < 60; ++m)
-        if (TwoDigits(m) == minute) return hour24 * 60 + m;
-    return -1;
+    if (hour24 < 0 || hour24 > 23 || minute.size() != 2) return -1;
+    const std::optional<int16_t> m = settings_text::ParseInt16(minute);
+    if (!m || *m < 0 || *m > 59 || TwoDigits(*m) != minute) return -1;
+    return hour24 * 60 + *m;
 }
 
 // A forward step of the wall clock larger than this is a change of the

@@ -1,7 +1,6 @@
 #include "settings/frmSetting.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 #include "app/Application.h"
@@ -23,12 +22,7 @@ constexpr const char* kHourRange = "入力できる値は 1 ～ 12 までです�
 constexpr const char* kMinuteRange = "入力できる値は 0 ～ 59 までです。";
 constexpr const char* kTimerRange = "入力できる値は 1 ～ 999 までです。";
 
-// "07" for 7; at least two digits.
-std::string TwoDigits(int n) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d", n);
-    return text;
-}
+using settings_text::TwoDigits;
 
 // The number in a box's text of digits only; -1 when there is none, and
 // 99999 for one too large for a 16-bit integer.

@@ -1,6 +1,7 @@
 #include "settings/mdlSetting.h"
 
 #include <charconv>
+#include <cstdio>
 #include <limits>
 
 std::string mdlSetting::IniPath() const { return platform::InFolder(platform_.programFolder, kFileName); }
@@ -62,5 +63,11 @@ std::optional<int16_t> ParseInt16(std::string_view text) { return ToInt<int16_t>
 int16_t ToInt16(std::string_view text, int16_t fallback) { return ToInt<int16_t>(text).value_or(fallback); }
 
 std::optional<int32_t> ToInt32(std::string_view text) { return ToInt<int32_t>(text); }
+
+std::string TwoDigits(int n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
+}
 
 }  // namespace settings_text

@@ -45,4 +45,6 @@ int16_t ToInt16(std::string_view text, int16_t fallback);
 // A whole number in the signed 32-bit range, blanks around it allowed.
 std::optional<int32_t> ToInt32(std::string_view text);
 inline std::string_view FromBoolean(bool value) { return value ? "True" : "False"; }
+// n with at least two digits, as hours and minutes are stored: "07", "30", "120".
+std::string TwoDigits(int n);
 }  // namespace settings_text
