@@ -95,7 +95,7 @@ void mdlAnime::AnimateStage() {
             if (p == 3) StageFrame = 3;
             ClearStage();
             const auto& clips = p == 1 ? Phase1Clip : p == 2 ? Phase2Clip : Phase3Clip;
-            app_.voice.PlaySoundFile(app_.voice.WavPath + clips[StageChar], mdlClockVoice::kNoWait);
+            app_.voice.PlayStageClip(clips[StageChar], mdlClockVoice::kNoWait);
             RunPhase(p);
             break;
         }
@@ -124,14 +124,14 @@ void mdlAnime::RunPhase(int16_t phase) {
     switch (phase) {
         case 0:
             walk(-60, 10, 0);  // -60 to 8
-            voice.PlaySoundFile(voice.WavPath + EnterClip[StageChar], mdlClockVoice::kNoWait);
+            voice.PlayStageClip(EnterClip[StageChar], mdlClockVoice::kNoWait);
             break;
         case 1: pose(35, 1, 2); break;
         case 2: pose(76, 1, 2); break;
         case 3: pose(117, 3, 4); break;
         case 4:
             DrawStageFrame(152, 5, 0);
-            voice.PlaySoundFile(voice.WavPath + LeaveClip[StageChar], mdlClockVoice::kWait);
+            voice.PlayStageClip(LeaveClip[StageChar], mdlClockVoice::kWait);
             pump.Sleep(1000);
             walk(152, 232, 5);
             break;

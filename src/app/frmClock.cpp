@@ -87,6 +87,8 @@ void frmClock::Form_Load() {
     app_.form.ShapeClockWindow(window);
     app_.form.TopMost = settings_text::ToBoolean(setting.ReadSetting("Setting", "ZOrder", "False"), false);
     app_.form.SetTopMost(window, app_.form.TopMost, false);
+    // Muting is the menu's own choice; a file that never had it plays sound.
+    app_.voice.Mute = settings_text::ToBoolean(setting.ReadSetting("Setting", "Mute", "False"), false);
 
     // 9-11. Voice tables, the CLOSE button, the saved place.
     app_.voice.BuildVoiceTables();
@@ -128,6 +130,7 @@ void frmClock::tmrClock_Timer() {
 }
 
 void frmClock::picAnimeStage_Click() {
+    if (app_.voice.Mute) return;  // nothing to wait for
     platform::SetScreenCursor(platform::Cursor::kHourglass);
     app_.voice.SpeakTime();
     platform::SetScreenCursor(platform::Cursor::kDefault);
@@ -140,12 +143,16 @@ void frmClock::picAnimeStage_MouseDown(int16_t button, int16_t, int, int) {
 void frmClock::PopupStageMenu() {
     // The mark shows the window's stacking as it is now, however it was
     // last changed.
-    const int chosen =
-        platform::PopupMenu({{"時報(&T)"}, {"常に手前に表示(&U)", true, app_.form.TopMost}, {""}, {"終了(&E)"}});
+    const int chosen = platform::PopupMenu({{"時報(&T)"},
+                                            {"常に手前に表示(&U)", true, app_.form.TopMost},
+                                            {"消音(&M)", true, app_.voice.Mute},
+                                            {""},
+                                            {"終了(&E)"}});
     switch (chosen) {
         case 0: mnuSpeakTime_Click(); break;
         case 1: mnuTopMost_Click(); break;
-        case 3: mnuExit_Click(); break;
+        case 2: mnuMute_Click(); break;
+        case 4: mnuExit_Click(); break;
         default: break;
     }
 }
@@ -160,6 +167,11 @@ void frmClock::mnuSpeakTime_Click() { picAnimeStage_Click(); }
 void frmClock::mnuTopMost_Click() {
     app_.form.TopMost = !app_.form.TopMost;
     app_.form.SetTopMost(window, app_.form.TopMost, false);
+}
+
+void frmClock::mnuMute_Click() {
+    app_.voice.Mute = !app_.voice.Mute;
+    app_.setting.WriteSetting("Setting", "Mute", settings_text::FromBoolean(app_.voice.Mute));
 }
 
 void frmClock::mnuExit_Click() { Form_QueryUnload(); }

@@ -62,6 +62,8 @@ public:
     void PopupStageMenu();
     void mnuSpeakTime_Click();
     void mnuTopMost_Click();
+    // Silences the stage and the spoken time, and stores the choice.
+    void mnuMute_Click();
     void mnuExit_Click();
     // mode 1 restores the saved place, mode 0 saves it; others do nothing.
     void FormPosition(int16_t mode);

@@ -73,7 +73,12 @@ std::optional<bool> mdlClockVoice::MciIsPlaying(const void* owner) {
 
 void mdlClockVoice::Say(const std::string& clip) { PlaySoundFile(WavPath + clip, kWait); }
 
+void mdlClockVoice::PlayStageClip(const std::string& clip, int16_t flags) {
+    if (!Mute) PlaySoundFile(WavPath + clip, flags);
+}
+
 void mdlClockVoice::SpeakTime() {
+    if (Mute) return;
     const int c = app_.anime.StageChar;
     platform::SystemClock& clock = app_.platform.clock;
     // The clock is read afresh for each part, as the words are chosen.

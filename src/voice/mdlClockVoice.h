@@ -35,9 +35,16 @@ public:
     // (the alias is then closed), or nothing when the query failed (closed
     // too).  Callers treat nothing like false.
     std::optional<bool> MciIsPlaying(const void* owner);
+    // One of the stage's clips (a name from the tables), unless muted.
+    void PlayStageClip(const std::string& clip, int16_t flags);
     // Speaks the present time in the voice of the stage character: AM or PM,
-    // the hour, the minutes.  Returns when the last word has been said.
+    // the hour, the minutes.  Returns when the last word has been said, or
+    // at once when muted.
     void SpeakTime();
+
+    // The stage and the spoken time stay silent.  The alarm and the
+    // countdown still sound: a missed alarm is worse than noise.
+    bool Mute = false;
 
     // The program's folder followed by "/wav/".
     std::string WavPath;

@@ -31,8 +31,11 @@ std::vector<Call> Then(std::vector<Call> a, const std::vector<Call>& b) {
 const std::vector<Call> kAllCharactersOn{W("Setting", "Char0", "True"), W("Setting", "Char1", "True"),
                                          W("Setting", "Char2", "True"), W("Setting", "Char3", "True"),
                                          W("Setting", "Char4", "True")};
+// The mute choice is read but never written at start, so older files stay
+// as they are.
 const std::vector<Call> kStackingAndPlace{R("Setting", "ZOrder", "False"), W("Setting", "ZOrder", "False"),
-                                          R("Setting", "Left", "0"), R("Setting", "Top", "0")};
+                                          R("Setting", "Mute", "False"), R("Setting", "Left", "0"),
+                                          R("Setting", "Top", "0")};
 
 struct LoadCase {
     const char* name;
