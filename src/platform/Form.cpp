@@ -46,16 +46,28 @@ QRegion RegionOf(const std::vector<Point>& polygon) {
     return QRegion(poly, Qt::OddEvenFill);
 }
 
-// Copies the part r of a picture into a Qt image of the same size.
+// Copies the part r (in program pixels) of a picture into a Qt image of
+// the same screen pixels, which then paints r crisp at the picture's scale.
 void Convert(const Picture& pic, QImage& image, const QRect& r) {
-    if (image.width() != pic.Width() || image.height() != pic.Height())
-        image = QImage(pic.Width(), pic.Height(), QImage::Format_RGB32);
-    const QRect area = r.intersected(QRect(0, 0, pic.Width(), pic.Height()));
+    const int scale = pic.Scale();
+    if (image.width() != pic.DeviceWidth() || image.height() != pic.DeviceHeight()) {
+        image = QImage(pic.DeviceWidth(), pic.DeviceHeight(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+    }
+    const QRect logical = r.intersected(QRect(0, 0, pic.Width(), pic.Height()));
+    const QRect area(logical.topLeft() * scale, logical.size() * scale);
     for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
-        const uint32_t* row = pic.Row(y);
+        const uint32_t* row = pic.DeviceRow(y);
         for (int x = area.left(); x <= area.right(); ++x) line[x] = row[x] | 0xFF000000u;
     }
+}
+
+// Paints the part r of a converted image at r.
+void PaintPart(QWidget* widget, const QImage& image, const QRect& r) {
+    const qreal scale = image.devicePixelRatio();
+    QPainter painter(widget);
+    painter.drawImage(QRectF(r), image, QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale));
 }
 
 class AreaWidget final : public QWidget {
@@ -71,8 +83,7 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         if (image.Empty()) return;
         Convert(image, scratch_, e->rect());
-        QPainter painter(this);
-        painter.drawImage(e->rect(), scratch_, e->rect());
+        PaintPart(this, scratch_, e->rect());
     }
     void mousePressEvent(QMouseEvent* e) override {
         e->accept();
@@ -166,8 +177,7 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         if (!image.Empty()) {
             Convert(image, scratch_, e->rect());
-            QPainter painter(this);
-            painter.drawImage(e->rect(), scratch_, e->rect());
+            PaintPart(this, scratch_, e->rect());
         }
         if (reportFirstPaint_) {
             // For the start-up benchmark: when the first frame was painted.
