@@ -10,6 +10,7 @@ build=(build-essential cmake ninja-build pkg-config
 test=(libgtest-dev libgmock-dev googletest libbenchmark-dev libx11-dev
       xvfb openbox xdotool x11-apps x11-utils faketime
       pulseaudio pulseaudio-utils imagemagick
+      desktop-file-utils            # checks the installed menu entries
       clang-14 libclang-rt-14-dev)  # the fuzz targets (libFuzzer) and the sanitizer runtimes
 
 case "${1:-run}" in
