@@ -42,20 +42,21 @@ struct Line {
     std::string_view text;  // content, \r stripped
 };
 
+// The line that starts at pos.
+Line LineAt(const std::string& data, std::size_t pos) {
+    std::size_t nl = data.find('\n', pos);
+    Line line;
+    line.begin = pos;
+    line.next = nl == std::string::npos ? data.size() : nl + 1;
+    line.end = nl == std::string::npos ? data.size() : nl;
+    if (line.end > pos && data[line.end - 1] == '\r') --line.end;
+    line.text = std::string_view(data).substr(pos, line.end - pos);
+    return line;
+}
+
 std::vector<Line> SplitLines(const std::string& data) {
     std::vector<Line> lines;
-    std::size_t pos = 0;
-    while (pos < data.size()) {
-        std::size_t nl = data.find('\n', pos);
-        Line line;
-        line.begin = pos;
-        line.next = nl == std::string::npos ? data.size() : nl + 1;
-        line.end = nl == std::string::npos ? data.size() : nl;
-        if (line.end > pos && data[line.end - 1] == '\r') --line.end;
-        line.text = std::string_view(data).substr(pos, line.end - pos);
-        lines.push_back(line);
-        pos = line.next;
-    }
+    for (std::size_t pos = 0; pos < data.size(); pos = lines.back().next) lines.push_back(LineAt(data, pos));
     return lines;
 }
 
@@ -113,10 +114,19 @@ Located Locate(const std::vector<Line>& lines, std::string_view section, std::st
 
 enum class ReadResult { kOk, kMissing, kFailed };
 
-ReadResult ReadWholeFile(const std::string& path, std::string& out) {
+// Reads the file at path into out; st, if given, receives what the open
+// file was when the read began.
+ReadResult ReadWholeFile(const std::string& path, std::string& out, struct stat* st = nullptr) {
     out.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    if (st) {
+        if (::fstat(fd, st) != 0) {
+            ::close(fd);
+            return ReadResult::kFailed;
+        }
+        if (S_ISREG(st->st_mode)) out.reserve(static_cast<std::size_t>(st->st_size));
+    }
     char buf[8192];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
@@ -250,16 +260,90 @@ std::string LineEndOf(const std::string& data, const std::vector<Line>& lines) {
     return "\n";
 }
 
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// The body of the first section of that name: from the line after its header
+// to the next header or the end.  Same rules as Locate.
+std::optional<std::pair<std::size_t, std::size_t>> FindSection(const std::string& data, std::string_view section) {
+    std::size_t pos = 0;
+    while (pos < data.size()) {
+        const Line header = LineAt(data, pos);
+        pos = header.next;
+        auto name = SectionName(header.text);
+        if (!name || !SameName(*name, section)) continue;
+        while (pos < data.size()) {
+            const Line line = LineAt(data, pos);
+            if (SectionName(line.text)) break;
+            pos = line.next;
+        }
+        return std::make_pair(header.next, pos);
+    }
+    return std::nullopt;
+}
+
+// The value of the first key of that name within [from, to), which holds no header.
+std::optional<std::string_view> FindKey(const std::string& data, std::size_t from, std::size_t to,
+                                        std::string_view key) {
+    for (std::size_t pos = from; pos < to;) {
+        const Line line = LineAt(data, pos);
+        pos = line.next;
+        if (auto kv = ParseKey(line.text); kv && SameName(kv->key, key)) return kv->value;
+    }
+    return std::nullopt;
+}
+
+// File times come from the kernel's coarse clock, which moves in ticks of a
+// few milliseconds: a change made in the same tick as the one the kept copy
+// was read in could leave size and time as they were.  A copy counts only
+// once the file it was read from had not been modified for this long.
+constexpr long long kSettleNanoseconds = 100'000'000;
+
 }  // namespace
+
+IniFile::Snapshot* IniFile::Load(const std::string& path) {
+    auto stampOf = [](const struct stat& st) {
+        return Stamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                     static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+                     static_cast<long long>(st.st_mtim.tv_nsec)};
+    };
+    struct stat st {};
+    if (snapshot_ && snapshot_->settled && snapshot_->path == path && ::stat(path.c_str(), &st) == 0 &&
+        stampOf(st) == snapshot_->stamp)
+        return &*snapshot_;
+
+    snapshot_.reset();
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    Snapshot fresh;
+    if (ReadWholeFile(path, fresh.data, &st) != ReadResult::kOk) return nullptr;
+    fresh.path = path;
+    fresh.stamp = stampOf(st);
+    // A time in the future (the clock was set back) never settles.
+    const long long age = (static_cast<long long>(now.tv_sec) - fresh.stamp.seconds) * 1'000'000'000LL +
+                          (now.tv_nsec - fresh.stamp.nanoseconds);
+    fresh.settled = age > kSettleNanoseconds;
+    snapshot_ = std::move(fresh);
+    return &*snapshot_;
+}
+
+std::optional<IniFile::Range> IniFile::SectionBody(Snapshot& file, std::string_view section) {
+    auto [at, added] = file.sections.try_emplace(Lower(section));
+    if (added) at->second = FindSection(file.data, section);
+    return at->second;
+}
 
 std::string IniFile::GetString(std::string_view section, std::string_view key,
                                std::string_view defaultValue, const std::string& path) {
-    std::string data;
     std::string_view result = defaultValue;
-    if (ReadWholeFile(path, data) == ReadResult::kOk) {
-        std::vector<Line> lines = SplitLines(data);
-        Located at = Locate(lines, section, key);
-        if (!at.keys.empty()) result = ParseKey(lines[at.keys.front()].text)->value;
+    if (Snapshot* file = Load(path)) {
+        if (auto body = SectionBody(*file, section)) {
+            if (auto value = FindKey(file->data, body->first, body->second, key)) result = *value;
+        }
     }
     // The value ends at its first zero byte, as a C buffer would end it.
     result = result.substr(0, result.find('\0'));
@@ -279,6 +363,8 @@ bool IniFile::PutString(std::string_view section, std::string_view key,
 
     // Before the write, so that the space they take is free for it.
     RemoveLeftovers(path);
+    // The next read reads what this write leaves.
+    snapshot_.reset();
 
     std::string data;
     ReadResult read = ReadWholeFile(path, data);

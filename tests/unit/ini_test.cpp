@@ -8,6 +8,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -133,6 +135,91 @@ TEST(IniFile, EachReadSeesTheFileAsItIsNow) {
     EXPECT_EQ(ini.GetString("Setting", "Left", "0", path), "2");
     ASSERT_TRUE(ini.PutString("Setting", "Top", std::string("3"), path));
     EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=2\nTop=3\n");
+}
+
+// Sets the file's modification time back, as for a file saved long ago.
+void Age(const std::string& path) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const timespec times[2] = {now, {now.tv_sec - 60, now.tv_nsec}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// Reads are served from the copy kept of the file; whatever happens to the
+// file afterwards, the next read must see it.
+TEST(IniFile, ReadAfterAnyChangeSeesTheChange) {
+    struct Case {
+        const char* name;
+        bool old;  // the file was last modified long before the first read
+        void (*change)(const TempFolder&, platform::IniFile&);
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Within one tick of the file system's clock: the time stays as it was.
+        {"rewritten in place at once, same size", false,
+         [](const TempFolder& d, platform::IniFile&) {
+             struct stat before {};
+             ASSERT_EQ(stat(d.File("Tessuri.ini").c_str(), &before), 0);
+             d.Write("Tessuri.ini", "[Setting]\nLeft=2\n");
+             const timespec times[2] = {before.st_atim, before.st_mtim};
+             ASSERT_EQ(utimensat(AT_FDCWD, d.File("Tessuri.ini").c_str(), times, 0), 0);
+         },
+         "2"},
+        {"rewritten in place, same size", true,
+         [](const TempFolder& d, platform::IniFile&) { d.Write("Tessuri.ini", "[Setting]\nLeft=2\n"); }, "2"},
+        {"rewritten in place, longer", true,
+         [](const TempFolder& d, platform::IniFile&) { d.Write("Tessuri.ini", "[Setting]\nLeft=22\n"); }, "22"},
+        {"replaced by another file", true,
+         [](const TempFolder& d, platform::IniFile&) {
+             d.Write("other", "[Setting]\nLeft=3\n");
+             std::filesystem::rename(d.File("other"), d.File("Tessuri.ini"));
+         },
+         "3"},
+        {"removed", true, [](const TempFolder& d, platform::IniFile&) { std::filesystem::remove(d.File("Tessuri.ini")); }, "0"},
+        {"written by the store itself", true,
+         [](const TempFolder& d, platform::IniFile& ini) {
+             ini.PutString("Setting", "Left", std::string("4"), d.File("Tessuri.ini"));
+         },
+         "4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder dir;
+        const std::string path = dir.File("Tessuri.ini");
+        dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
+        if (c.old) Age(path);
+        platform::IniFile ini;
+        ASSERT_EQ(ini.GetString("Setting", "Left", "0", path), "1");
+        ASSERT_EQ(ini.GetString("setting", "LEFT", "0", path), "1");
+        c.change(dir, ini);
+        EXPECT_EQ(ini.GetString("Setting", "Left", "0", path), c.expected);
+    }
+}
+
+// The program reads some thirty values as it starts.  Reading a big file
+// again for each of them made the start take seconds; an unchanged file is
+// read once.
+TEST(IniFile, UnchangedBigFileIsReadOnce) {
+    TempFolder dir;
+    const std::string path = dir.File("Tessuri.ini");
+    std::string text = "[Setting]\nLeft=7\n[Other]\n";
+    for (int i = 0; text.size() < (16u << 20); ++i) text += "key" + std::to_string(i) + "=some value\n";
+    dir.Write("Tessuri.ini", text);
+    Age(path);
+    platform::IniFile ini;
+    using Clock = std::chrono::steady_clock;
+    // A key of a section at the start, and one of a section the file lacks.
+    const auto start = Clock::now();
+    ASSERT_EQ(ini.GetString("Setting", "Left", "0", path), "7");
+    ASSERT_EQ(ini.GetString("Alerm", "Hour", "x", path), "x");
+    const auto first = Clock::now() - start;
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(ini.GetString("Alerm", "Hour" + std::to_string(i), "x", path), "x");
+        EXPECT_EQ(ini.GetString("Setting", "Key" + std::to_string(i), "x", path), "x");
+    }
+    const auto rest = Clock::now() - start - first;
+    EXPECT_LT(rest, first) << "100 more reads took " << std::chrono::duration<double>(rest).count()
+                               << " s, the first two " << std::chrono::duration<double>(first).count() << " s";
 }
 
 // Runs one write in a child process whose limits make it fail: the child
