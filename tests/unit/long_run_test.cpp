@@ -4,7 +4,6 @@
 // been seen once.  Under AddressSanitizer the same run, ended by tearing the
 // program down, must leave nothing behind for LeakSanitizer to report.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -13,35 +12,15 @@
 
 #include "app/Application.h"
 #include "app/frmClock.h"
+#include "support/HeapInUse.h"
 #include "support/VirtualPlatform.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TESSURI_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TESSURI_UNDER_ASAN 1
-#endif
-#endif
-#ifdef TESSURI_UNDER_ASAN
-// From the sanitizer runtime's allocator interface; GCC does not install
-// the header that declares it.
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
 
 namespace {
 
+using testing_support::HeapInUse;
 using testing_support::VirtualPlatform;
 
-// Bytes the program holds on the heap now.  AddressSanitizer keeps its own
-// heap, of which glibc's figures know nothing.
-std::size_t HeapInUse() {
-#ifdef TESSURI_UNDER_ASAN
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 m = mallinfo2();
-    return m.uordblks + m.hblkhd;
-#endif
-}
 
 constexpr int64_t kMinuteMs = 60 * 1000;
 

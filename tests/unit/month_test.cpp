@@ -4,7 +4,6 @@
 // every countdown at its tick, every stage cycle must pass its phases in
 // order, and the heap must not grow.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +14,7 @@
 
 #include "app/Application.h"
 #include "app/frmClock.h"
+#include "support/HeapInUse.h"
 #include "support/VirtualPlatform.h"
 
 namespace {
@@ -133,7 +133,7 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
             m.sound.plays.clear();
             m.sound.commands.clear();
             m.profile.calls.clear();
-            if (hour == 24) heapAfterDayOne = mallinfo2().uordblks;
+            if (hour == 24) heapAfterDayOne = HeapInUse();
         }
         ASSERT_EQ(lineDue, -1) << "the countdown of hour " << hour - 1 << " never spoke";
         app.clock.StartCountdown(kCountdownMinutes);
@@ -146,7 +146,7 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
     m.sound.plays.clear();
     m.sound.commands.clear();
     m.profile.calls.clear();
-    const std::size_t heapAtEnd = mallinfo2().uordblks;
+    const std::size_t heapAtEnd = HeapInUse();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 

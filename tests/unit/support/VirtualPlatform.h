@@ -59,6 +59,7 @@ public:
 
     struct Entry;
 private:
+    void DeliverPosted();
     void FireDue();
     // Timers run on the tick count, as real ones do: setting the wall clock
     // does not move them.
