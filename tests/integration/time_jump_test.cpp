@@ -12,11 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include <QImage>
-
 #include "audio_sink.h"
 #include "clock_fixture.h"
-#include "tessuri/assets.h"
 
 namespace desktop {
 namespace {
@@ -25,8 +22,6 @@ using Steady = std::chrono::steady_clock;
 
 constexpr int kLeft = 100;  // where these tests place the window
 constexpr int kTop = 100;
-const QPoint kDigits(67, 12);  // window coordinates of the digits
-const QPoint kSign(36, 12);    // and of AM/PM
 constexpr int kCallOutWidth = 208;
 constexpr int kCallOutHeight = 224;
 
@@ -68,57 +63,6 @@ public:
 private:
     std::filesystem::path path_;
     time_t offset_ = 0;
-};
-
-QImage Picture(const char* name) {
-    static const bool registered = (tessuri::assets::init(), true);
-    (void)registered;
-    QImage image(QStringLiteral(":/pictures/") + QLatin1String(name));
-    if (image.isNull()) ADD_FAILURE() << "missing picture " << name;
-    return image.convertToFormat(QImage::Format_RGB32);
-}
-
-bool SameAt(const QImage& screen, const QPoint& at, const QImage& picture, const QRect& source) {
-    for (int y = 0; y < source.height(); ++y)
-        for (int x = 0; x < source.width(); ++x)
-            if (!screen.valid(at.x() + x, at.y() + y) ||
-                (screen.pixel(at.x() + x, at.y() + y) & 0xFFFFFF) !=
-                    (picture.pixel(source.x() + x, source.y() + y) & 0xFFFFFF))
-                return false;
-    return true;
-}
-
-// The time on the face as "hh:mm AM", read by matching the program's own
-// digit pictures; empty while some place matches none.
-class FaceReader {
-public:
-    FaceReader()
-        : strips_{Picture("hour_tens.png"), Picture("hour_units.png"), Picture("min_tens.png"),
-                  Picture("min_units.png")},
-          am_(Picture("ampm_am.png")),
-          pm_(Picture("ampm_pm.png")) {}
-
-    std::string Read(const QPoint& window) const {
-        const QImage screen = GrabRegion(window.x(), window.y(), kDigits.x() + 92, kDigits.y() + 26);
-        const int cell_x[] = {0, 20, 52, 72};
-        char text[] = "00:00 AM";
-        const int at[] = {0, 1, 3, 4};
-        for (int place = 0; place < 4; ++place) {
-            int value = -1;
-            for (int d = 0; d < strips_[place].width() / 20 && value < 0; ++d)
-                if (SameAt(screen, kDigits + QPoint(cell_x[place], 0), strips_[place], {20 * d, 0, 20, 26}))
-                    value = d;
-            if (value < 0) return "";
-            text[at[place]] = static_cast<char>('0' + value);
-        }
-        if (SameAt(screen, kSign, pm_, pm_.rect())) text[6] = 'P';
-        else if (!SameAt(screen, kSign, am_, am_.rect())) return "";
-        return text;
-    }
-
-private:
-    QImage strips_[4];
-    QImage am_, pm_;
 };
 
 // The clock at (kLeft, kTop) on a bare stage, its call-outs short, and an
@@ -184,7 +128,11 @@ struct Rig {
     // Waits until the face shows `face`; how long that took, or nothing.
     std::optional<double> WaitFace(const std::string& face, Seconds timeout) {
         const auto from = Steady::now();
-        if (!PollUntil([&] { return (last = reader.Read({kLeft, kTop})) == face; }, timeout, 20ms)) return {};
+        auto shown = [&] {
+            const auto read = reader.ReadScreen({kLeft, kTop});
+            return read ? TimeOf(*read) : std::string();
+        };
+        if (!PollUntil([&] { return (last = shown()) == face; }, timeout, 20ms)) return {};
         return std::chrono::duration<double>(Steady::now() - from).count();
     }
 
