@@ -140,11 +140,23 @@ void mdlAnime::RunPhase(int16_t phase) {
 }
 
 void mdlAnime::PauseTenths(int16_t n) {
+    constexpr uint32_t kTenthMs = 100;
     platform::EventPump& pump = app_.platform.pump;
     for (int16_t i = 1; i <= n; ++i) {
         pump.DoEvents();
         app_.clock.UpdateClockDisplay();
-        pump.Sleep(100);
+        // A new second within this tenth is shown when it comes, not up to a
+        // tenth later: a pose would otherwise leave the face behind by 50 ms
+        // on average. The tenth keeps its length.
+        const uint32_t toNextSecond =
+            1000u - static_cast<uint32_t>(app_.platform.clock.Now().millisecond) + frmClock::kSecondMarginMs;
+        if (toNextSecond < kTenthMs) {
+            pump.Sleep(toNextSecond);
+            app_.clock.UpdateClockDisplay();
+            pump.Sleep(kTenthMs - toNextSecond);
+        } else {
+            pump.Sleep(kTenthMs);
+        }
     }
 }
 

@@ -121,11 +121,12 @@ void frmClock::tmrClock_Timer() {
     // face changes with the second, the stage's phases with the minute), so
     // the next tick comes just after it instead of ten times a second.
     // That keeps an idle clock to one wake-up a second.
-    int next = kTickMs;
-    if (app_.anime.StageIsResting()) {
-        const int toNextSecond = 1000 - app_.platform.clock.Now().millisecond;
+    // Otherwise a change of the second before the next tick is still shown
+    // when it comes: a pose ends 100 ms before the next one starts.
+    const int toNextSecond = 1000 - app_.platform.clock.Now().millisecond;
+    int next = std::min(kTickMs, toNextSecond + kSecondMarginMs);
+    if (app_.anime.StageIsResting())
         next = std::clamp(toNextSecond + kSecondMarginMs, kTickMs, 1000 + kSecondMarginMs);
-    }
     tmrClock->SetInterval(next);
 }
 
