@@ -22,6 +22,7 @@ void mdlAnime::DrawStageFrame(int32_t x, int16_t frame, int32_t trail) {
     platform::PictureBox& stage = app_.clockWindow->picAnimeStage();
     platform::Picture& work = store.picOffScreen;
     const int c = StageChar;
+    store.Hold(c);
     const int w = frmImageBuffer::kFrameWidth;
     const int h = frmImageBuffer::kFrameHeight;
 

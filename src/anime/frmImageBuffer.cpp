@@ -15,9 +15,16 @@ Picture Sheet(const std::string& name) {
 }  // namespace
 
 frmImageBuffer::frmImageBuffer(const Picture& stageBackground)
-    : picScreenBuffer(stageBackground), picOffScreen(120, 120) {
-    for (std::size_t i = 0; i < picChar.size(); ++i) {
-        picChar[i] = Sheet("char" + std::to_string(i));
-        picCharMask[i] = Sheet("char" + std::to_string(i) + "_mask");
+    : picScreenBuffer(stageBackground), picOffScreen(120, 120) {}
+
+void frmImageBuffer::Hold(int character) {
+    for (int i = 0; i < static_cast<int>(picChar.size()); ++i) {
+        if (i != character) {
+            picChar[i] = Picture();
+            picCharMask[i] = Picture();
+        } else if (picChar[i].Empty() || picCharMask[i].Empty()) {
+            picChar[i] = Sheet("char" + std::to_string(i));
+            picCharMask[i] = Sheet("char" + std::to_string(i) + "_mask");
+        }
     }
 }

@@ -125,17 +125,26 @@ TEST_F(StageDrawing, ClearingBringsBackTheBareBackground) {
     EXPECT_TRUE(stage().Image() == app.anime.ImageBuffer().picScreenBuffer);
 }
 
-TEST(StageStore, CleanBackgroundIsTheStagePictureAndTheSheetsAreBuiltIn) {
+TEST(StageStore, CleanBackgroundIsTheStagePictureAndOnlyTheStageCharactersSheetsAreHeld) {
     VirtualPlatform vp;
     Application app(vp.view);
     app.clock.Main();
     EXPECT_FALSE(app.imageBuffer);  // made by the first drawing, not before
-    app.anime.DrawStageFrame(35, 1, 0);
-    ASSERT_TRUE(app.imageBuffer);
-    EXPECT_TRUE(app.imageBuffer->picScreenBuffer == app.clockWindow->picAnimeStage().GetPicture());
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(app.imageBuffer->picChar[c].Width(), 360);
-        EXPECT_NE(app.imageBuffer->picChar[c], app.imageBuffer->picCharMask[c]);
+    for (int c : {0, 1, 2, 3, 4, 2}) {
+        app.anime.StageChar = static_cast<int16_t>(c);
+        app.anime.DrawStageFrame(35, 1, 0);
+        ASSERT_TRUE(app.imageBuffer);
+        EXPECT_TRUE(app.imageBuffer->picScreenBuffer == app.clockWindow->picAnimeStage().GetPicture());
+        for (int i = 0; i < 5; ++i) {
+            const frmImageBuffer& store = *app.imageBuffer;
+            if (i == c) {
+                EXPECT_EQ(store.picChar[i].Width(), 360) << "character " << c;
+                EXPECT_NE(store.picChar[i], store.picCharMask[i]) << "character " << c;
+            } else {
+                EXPECT_TRUE(store.picChar[i].Empty() && store.picCharMask[i].Empty())
+                    << "character " << i << " still held while " << c << " is on the stage";
+            }
+        }
     }
 }
 
