@@ -16,6 +16,17 @@
 //                                           expected words)
 //                             broken N     (words heard in pieces: the
 //                                           player's stream ran dry)
+//   bench_live lag SECONDS LEFT TOP
+//                           follows the face of a clock already running with
+//                           its window at LEFT, TOP for SECONDS: for each
+//                           change of the wall clock's second, the time until
+//                           the digit area shows it (the colon blinks, so it
+//                           changes every second):
+//                             lag <second, Unix time> <ms>
+//                           A face that has not changed 990 ms after the
+//                           second counts as 990. The clock must keep the
+//                           wall clock's fraction of a second (faked by a
+//                           whole number of seconds, if at all).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -34,6 +45,8 @@
 
 // Last: Xlib's macros (Bool, None, Status ...) would clash with Qt's headers.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <time.h>
 
 // The XTest calls used here; their development header (libxtst-dev) is not
 // among the build's packages, the library itself comes with xdotool.
@@ -206,11 +219,76 @@ int Voice(int clicks) {
     return 0;
 }
 
+long long RealtimeNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1'000'000'000LL + ts.tv_nsec;
+}
+
+void SleepUntilRealtime(long long ns) {
+    const timespec at{static_cast<time_t>(ns / 1'000'000'000LL), static_cast<long>(ns % 1'000'000'000LL)};
+    while (clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &at, nullptr) != 0) {
+    }
+}
+
+// The pixels of a small screen area straight from the X server: a fraction
+// of a millisecond on Xvfb, so polling it every half millisecond times a
+// change to well under a millisecond.
+std::string Grab(Display* display, int x, int y, int width, int height) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!image) return {};
+    std::string bytes(image->data, static_cast<size_t>(image->bytes_per_line) * static_cast<size_t>(height));
+    XDestroyImage(image);
+    return bytes;
+}
+
+int Lag(int seconds, int left, int top) {
+    // The digit area: hours, colon and minutes.
+    constexpr int kDigitsX = 67, kDigitsY = 12, kDigitsW = 92, kDigitsH = 26;
+    constexpr long long kSecond = 1'000'000'000LL;
+    constexpr long long kGiveUpNs = 990'000'000LL;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1;
+    auto grab = [&] { return Grab(display, left + kDigitsX, top + kDigitsY, kDigitsW, kDigitsH); };
+    long long second = RealtimeNs() / kSecond + 1;
+    const long long last = second + seconds;
+    for (; second < last; ++second) {
+        const long long boundary = second * kSecond;
+        SleepUntilRealtime(boundary - 20'000'000LL);
+        const std::string before = grab();
+        if (before.empty()) {
+            std::fprintf(stderr, "bench_live: nothing to grab at %d,%d\n", left, top);
+            return 1;
+        }
+        SleepUntilRealtime(boundary);
+        double lag_ms = kGiveUpNs / 1e6;
+        for (;;) {
+            const long long t0 = RealtimeNs();
+            const bool changed = grab() != before;
+            const long long t1 = RealtimeNs();
+            // The server read the pixels somewhere between the two times.
+            if (changed) {
+                lag_ms = static_cast<double>((t0 + t1) / 2 - boundary) / 1e6;
+                break;
+            }
+            if (t1 - boundary > kGiveUpNs) break;
+            std::this_thread::sleep_for(500us);
+        }
+        std::printf("lag %lld %.3f\n", second, lag_ms);
+        std::fflush(stdout);
+        // A face held past the next change is not measured twice.
+        second = std::max(second, RealtimeNs() / kSecond);
+    }
+    XCloseDisplay(display);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_live walk RUNS | voice CLICKS\n");
+    if (argc != 3 && !(argc == 5 && std::string(argv[1]) == "lag")) {
+        std::fprintf(stderr, "usage: bench_live walk RUNS | voice CLICKS | lag SECONDS LEFT TOP\n");
         return 2;
     }
     desktop::JoinSession();
@@ -221,6 +299,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "voice") return Voice(count);
+    if (mode == "lag") return Lag(count, std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "bench_live: unknown mode %s\n", argv[1]);
     return 2;
 }

@@ -1,0 +1,139 @@
+// Google Benchmark of the clock's small, frequent pieces of work:
+//
+//   UpdateClockDisplay/unchanged  the tick's face update when the second has
+//                                 not changed: what every resting tick costs
+//   DrawFace/<platform>           one face of the call-out's talking loop,
+//                                 composed and handed to the display server
+//   SpeakTime/overhead            the spoken time without the playing: the
+//                                 real sound layer (command words, WAV files
+//                                 read and decoded, four one-shot clips
+//                                 started and waited for) on an output that
+//                                 takes each clip and has played it at once
+//
+// Runs on whatever Qt platform QT_QPA_PLATFORM names (xcb inside a session;
+// offscreen otherwise). Google Benchmark options pass through.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <QApplication>
+
+#include "app/frmClock.h"
+#include "callout/frmChar.h"
+#include "clock_rig.h"
+#include "platform/QtApp.h"
+
+namespace {
+
+// A mono 16-bit 22050 Hz WAV of a soft tone, `seconds` long: the size of a
+// spoken word.
+void WriteTone(const std::string& path, double seconds) {
+    const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate), bytes = frames * 2;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + bytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(bytes);
+    for (uint32_t i = 0; i < frames; ++i) u16(static_cast<uint16_t>(static_cast<int16_t>(((i / 25) % 2) ? 900 : -900)));
+}
+
+// An output whose clips have played as soon as they are started: what is
+// left of SpeakTime is the program's own work around the clips.
+class InstantOutput final : public platform::AudioOutput {
+public:
+    void Start(platform::Channel, const platform::AudioClip& clip) override { bytes += clip.samples.size(); }
+    bool Playing(platform::Channel) override { return false; }
+    void Stop(platform::Channel) override {}
+    void Wait(platform::Channel) override {}
+    std::size_t bytes = 0;
+};
+
+// Always 15:45:01, so every announcement is the same four words.
+class FixedClock final : public platform::SystemClock {
+public:
+    explicit FixedClock(platform::SystemClock& real) : real_(real) {}
+    platform::LocalTime Now() override {
+        platform::LocalTime t = real_.Now();
+        t.hour = 15;
+        t.minute = 45;
+        t.second = 1;
+        return t;
+    }
+    uint64_t TickCount() override { return real_.TickCount(); }
+
+private:
+    platform::SystemClock& real_;
+};
+
+void SpeakTimeOverhead(benchmark::State& state, ClockRig& rig) {
+    InstantOutput output;
+    platform::SoundSystem sound(output);
+    FixedClock clock(rig.machine.clock);
+    platform::Platform view{clock,         rig.machine.pump,    rig.machine.random, rig.machine.profile,
+                            rig.machine.process, sound, rig.machine.messages, rig.folder};
+    Application app(view);
+    app.anime.StageChar = 1;
+    app.voice.BuildVoiceTables();
+    // 15:45 in voice 1: PM, 3, the tens prefix of 40, 5; 0.6 s each.
+    std::filesystem::create_directories(rig.folder + "/wav");
+    for (int clip : {40, 44, 64, 70}) WriteTone(rig.folder + "/wav/" + mdlClockVoice::ClipName(clip), 0.6);
+    for (auto _ : state) app.voice.SpeakTime();
+    // Every word was found and read: no chime took a word's place.
+    if (output.bytes != state.iterations() * 4 * 26460) state.SkipWithError("a word was not read from its file");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qt_argc = 1;
+    platform::Gui gui(qt_argc, argv);
+
+    // Cycle code 7 has no phases: no tick walks or poses between the runs.
+    ClockRig rig("[Setting]\nLeft=0\nTop=0\nChar1=True\nEvent=7\n");
+    Application& app = rig.app;
+    const std::string platform_name = QGuiApplication::platformName().toStdString();
+
+    benchmark::RegisterBenchmark("UpdateClockDisplay/unchanged",
+                                 [&app](benchmark::State& s) {
+                                     app.clock.UpdateClockDisplay();
+                                     for (auto _ : s) app.clock.UpdateClockDisplay();
+                                 })
+        ->Unit(benchmark::kNanosecond);
+    // The call-out window held here, not as the program's call-out: its
+    // activation, which closes the program's call-out, leaves it alone.
+    frmChar callout(app);
+    callout.window.SetBackground(callout.picBG[0]);
+    callout.window.Move(frmClock::kWidth, 0, frmChar::kWidth, frmChar::kHeight);
+    callout.window.ShowOnScreen();
+    benchmark::RegisterBenchmark(("DrawFace/" + platform_name).c_str(),
+                                 [&callout](benchmark::State& s) {
+                                     int16_t frame = 0;
+                                     for (auto _ : s) {
+                                         callout.DrawFace(frame);
+                                         frame = frame == 0 ? 1 : 0;
+                                     }
+                                 })
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("SpeakTime/overhead", [&rig](benchmark::State& s) { SpeakTimeOverhead(s, rig); })
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    rig.End();
+}
