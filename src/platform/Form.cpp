@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QImageReader>
 #include <QPainter>
 #include <QPointer>
 #include <QPolygon>
@@ -262,8 +263,12 @@ void Form::SetIcon(std::string_view pictureName) {
     QTimer::singleShot(0, impl_->widget, [widget = impl_->widget, base] {
         QIcon icon;
         for (const QString& suffix : {QStringLiteral(".png"), QStringLiteral("64.png")}) {
-            const QPixmap pixmap(base + suffix);
-            if (!pixmap.isNull()) icon.addPixmap(pixmap);
+            // Named as PNG, so that the reader does not load every image
+            // plugin to ask which one can read it.
+            QImageReader reader(base + suffix, "png");
+            reader.setAutoDetectImageFormat(false);
+            const QImage image = reader.read();
+            if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
         }
         if (!icon.isNull()) widget->setWindowIcon(icon);
     });

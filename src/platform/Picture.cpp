@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QString>
 #include <algorithm>
 
@@ -88,8 +89,15 @@ void BitBlt(Picture& dest, int x, int y, int width, int height, const Picture& s
 namespace {
 
 QImage ReadBuiltIn(std::string_view name, const char* suffix) {
-    QImage image(QStringLiteral(":/pictures/") + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-                 QLatin1String(suffix) + QStringLiteral(".png"));
+    // Read as PNG and nothing else: left to guess, the reader first loads
+    // every image plugin there is to ask it, which costs the start-up
+    // several milliseconds before the first frame.
+    QImageReader reader(QStringLiteral(":/pictures/") +
+                            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+                            QLatin1String(suffix) + QStringLiteral(".png"),
+                        "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 
