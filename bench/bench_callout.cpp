@@ -33,27 +33,6 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 
-// A mono 16-bit 22050 Hz WAV of a soft tone, `seconds` long.
-void WriteTone(const std::string& path, double seconds) {
-    const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate), bytes = frames * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    for (uint32_t i = 0; i < frames; ++i) u16(static_cast<uint16_t>(static_cast<int16_t>(((i / 25) % 2) ? 900 : -900)));
-}
-
 void Print(const char* key, const std::vector<double>& values) {
     std::printf("%s", key);
     for (double v : values) std::printf(" %.3f", v);

@@ -28,28 +28,6 @@
 
 namespace {
 
-// A mono 16-bit 22050 Hz WAV of a soft tone, `seconds` long: the size of a
-// spoken word.
-void WriteTone(const std::string& path, double seconds) {
-    const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate), bytes = frames * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    for (uint32_t i = 0; i < frames; ++i) u16(static_cast<uint16_t>(static_cast<int16_t>(((i / 25) % 2) ? 900 : -900)));
-}
-
 // An output whose clips have played as soon as they are started: what is
 // left of SpeakTime is the program's own work around the clips.
 class InstantOutput final : public platform::AudioOutput {
@@ -99,8 +77,7 @@ void SpeakTimeOverhead(benchmark::State& state, ClockRig& rig) {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    OffscreenWithoutDisplay();
     int qt_argc = 1;
     platform::Gui gui(qt_argc, argv);
 

@@ -38,8 +38,7 @@ void DrawSteps(benchmark::State& state, Application& app, int32_t trail) {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    OffscreenWithoutDisplay();
     int qt_argc = 1;
     platform::Gui gui(qt_argc, argv);
 

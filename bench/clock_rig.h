@@ -5,10 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <QCoreApplication>
+#include <QtGlobal>
 
 #include "app/Application.h"
 #include "platform/QtServices.h"
@@ -49,3 +52,31 @@ private:
         return folder;
     }
 };
+
+// A benchmark program without a display draws offscreen.
+inline void OffscreenWithoutDisplay() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// A mono 16-bit 22050 Hz WAV of a soft tone, `seconds` long: the size of a
+// spoken word.
+inline void WriteTone(const std::string& path, double seconds) {
+    const uint32_t rate = 22050, frames = static_cast<uint32_t>(seconds * rate), bytes = frames * 2;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + bytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);               // PCM
+    u16(1);               // mono
+    u32(rate);
+    u32(rate * 2);        // bytes per second
+    u16(2);               // block align
+    u16(16);              // bits
+    out.write("data", 4);
+    u32(bytes);
+    for (uint32_t i = 0; i < frames; ++i) u16(static_cast<uint16_t>(static_cast<int16_t>(((i / 25) % 2) ? 900 : -900)));
+}
