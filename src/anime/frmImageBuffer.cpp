@@ -18,13 +18,10 @@ frmImageBuffer::frmImageBuffer(const Picture& stageBackground)
     : picScreenBuffer(stageBackground), picOffScreen(120, 120) {}
 
 void frmImageBuffer::Hold(int character) {
+    // Called for every frame drawn: the usual case is that nothing changes.
+    if (!picChar[character].Empty() && !picCharMask[character].Empty()) return;
     for (int i = 0; i < static_cast<int>(picChar.size()); ++i) {
-        if (i != character) {
-            picChar[i] = Picture();
-            picCharMask[i] = Picture();
-        } else if (picChar[i].Empty() || picCharMask[i].Empty()) {
-            picChar[i] = Sheet("char" + std::to_string(i));
-            picCharMask[i] = Sheet("char" + std::to_string(i) + "_mask");
-        }
+        picChar[i] = i == character ? Sheet("char" + std::to_string(i)) : Picture();
+        picCharMask[i] = i == character ? Sheet("char" + std::to_string(i) + "_mask") : Picture();
     }
 }

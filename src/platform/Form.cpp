@@ -1,5 +1,7 @@
 #include "platform/Form.h"
 
+#include "platform/BuiltInImage.h"
+
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QThread>
@@ -7,7 +9,6 @@
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QImageReader>
 #include <QPainter>
 #include <QPointer>
 #include <QPolygon>
@@ -263,11 +264,7 @@ void Form::SetIcon(std::string_view pictureName) {
     QTimer::singleShot(0, impl_->widget, [widget = impl_->widget, base] {
         QIcon icon;
         for (const QString& suffix : {QStringLiteral(".png"), QStringLiteral("64.png")}) {
-            // Named as PNG, so that the reader does not load every image
-            // plugin to ask which one can read it.
-            QImageReader reader(base + suffix, "png");
-            reader.setAutoDetectImageFormat(false);
-            const QImage image = reader.read();
+            const QImage image = ReadBuiltInPng(base + suffix);
             if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
         }
         if (!icon.isNull()) widget->setWindowIcon(icon);

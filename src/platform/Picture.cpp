@@ -1,9 +1,9 @@
 #include "platform/Picture.h"
 
+#include "platform/BuiltInImage.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QImage>
-#include <QImageReader>
 #include <QString>
 #include <algorithm>
 
@@ -89,15 +89,9 @@ void BitBlt(Picture& dest, int x, int y, int width, int height, const Picture& s
 namespace {
 
 QImage ReadBuiltIn(std::string_view name, const char* suffix) {
-    // Read as PNG and nothing else: left to guess, the reader first loads
-    // every image plugin there is to ask it, which costs the start-up
-    // several milliseconds before the first frame.
-    QImageReader reader(QStringLiteral(":/pictures/") +
-                            QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-                            QLatin1String(suffix) + QStringLiteral(".png"),
-                        "png");
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
+    const QImage image = ReadBuiltInPng(QStringLiteral(":/pictures/") +
+                                        QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+                                        QLatin1String(suffix) + QStringLiteral(".png"));
     return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
 }
 
