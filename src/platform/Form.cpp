@@ -181,6 +181,10 @@ protected:
             Convert(image, scratch_, e->rect());
             PaintPart(this, scratch_, e->rect());
         }
+        if (!painted_) {
+            painted_ = true;
+            if (!iconBase_.isEmpty()) QTimer::singleShot(0, this, [this] { ApplyIcon(); });
+        }
         if (reportFirstPaint_) {
             // For the start-up benchmark: when the first frame was painted.
             reportFirstPaint_ = false;
@@ -213,6 +217,15 @@ protected:
     }
 
 public:
+    // The icon from the built-in files named `base` (".png" and "64.png").
+    // Decoding them costs more than the whole first frame, and the
+    // window's first expose comes after a round trip to the server, so a
+    // window not yet painted takes its icon just after its first frame.
+    void SetIconFiles(const QString& base) {
+        iconBase_ = base;
+        if (painted_) ApplyIcon();
+    }
+
     // Runs the owner's handler from the event loop, outside this widget's
     // own event handling: the handler may destroy the Form and this widget.
     void Later(std::function<void()> Form::*handler) {
@@ -226,8 +239,21 @@ public:
     }
 
 private:
+    void ApplyIcon() {
+        // Icons keep their transparent corners, so they come straight from
+        // the built-in files rather than through a 24-bit picture.
+        QIcon icon;
+        for (const QString& suffix : {QStringLiteral(".png"), QStringLiteral("64.png")}) {
+            const QImage file = ReadBuiltInPng(iconBase_ + suffix);
+            if (!file.isNull()) icon.addPixmap(QPixmap::fromImage(file));
+        }
+        if (!icon.isNull()) setWindowIcon(icon);
+    }
+
     Form& owner_;
     QImage scratch_;
+    QString iconBase_;
+    bool painted_ = false;
     bool reportFirstPaint_ = qEnvironmentVariableIntValue("TESSURI_BENCH_FIRST_PAINT") == 1;
 };
 
@@ -255,20 +281,8 @@ void Form::SetBackground(const Picture& picture) {
 Picture& Form::Image() { return impl_->widget->image; }
 
 void Form::SetIcon(std::string_view pictureName) {
-    // Icons keep their transparent corners, so they come straight from the
-    // built-in files rather than through a 24-bit picture.  Decoding them
-    // costs more than the whole first frame, so it waits until the window
-    // has been painted.
-    const QString base = QStringLiteral(":/pictures/") +
-                         QString::fromUtf8(pictureName.data(), static_cast<qsizetype>(pictureName.size()));
-    QTimer::singleShot(0, impl_->widget, [widget = impl_->widget, base] {
-        QIcon icon;
-        for (const QString& suffix : {QStringLiteral(".png"), QStringLiteral("64.png")}) {
-            const QImage image = ReadBuiltInPng(base + suffix);
-            if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
-        }
-        if (!icon.isNull()) widget->setWindowIcon(icon);
-    });
+    impl_->widget->SetIconFiles(QStringLiteral(":/pictures/") +
+                                QString::fromUtf8(pictureName.data(), static_cast<qsizetype>(pictureName.size())));
 }
 
 void Form::Move(int x, int y, int width, int height) {

@@ -20,6 +20,12 @@ TEST(ClockWindow, FirstStartShowsTheShapedWindowAtTheScreenCorner) {
     EXPECT_EQ(WaitForPlace(*clock, 0, 0), (Geometry{0, 0, kWindowWidth, kWindowHeight}));
     EXPECT_THAT(WindowProperty(clock->window(), "WM_CLASS"), HasSubstr("\"tessuri\", \"tessuri\""));
     EXPECT_THAT(WindowProperty(clock->window(), "_NET_WM_NAME"), HasSubstr("\"Tessuri\""));
+    // The icon follows just after the first frame. (Asked for its head only:
+    // xprop leaves a property this long out entirely.)
+    const auto icon = [&] {
+        return desktop::Run({"xprop", "-id", std::to_string(clock->window()), "-len", "8", "_NET_WM_ICON"}).out;
+    };
+    EXPECT_TRUE(PollUntil([&] { return icon().find("Icon (256 x 256)") != std::string::npos; }, 5s)) << icon();
 }
 
 // Every way of letting go of the CLOSE triangle quits, and the first run
