@@ -17,7 +17,11 @@ int RunTessuri(int argc, char** argv) {
     }
     // A second instance ends here: nothing is read, written or shown.
     static platform::InstanceLock lock;
-    if (!lock.Acquired()) return 0;
+    if (!lock.Acquired()) {
+        if (lock.Why().empty()) return 0;
+        std::fprintf(stderr, "tessuri: %s\n", lock.Why().c_str());
+        return 1;
+    }
 
     platform::Gui gui(argc, argv);
     platform::RealPlatform machine;

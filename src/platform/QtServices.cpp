@@ -2,16 +2,16 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QDateTime>
-#include <QFileInfo>
-#include <QLockFile>
 #include <QTimer>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform {
 
@@ -115,40 +115,38 @@ std::string ExecutableFolder() {
     return path.substr(0, slash);
 }
 
-struct InstanceLock::Impl {
-    explicit Impl(const QString& path) : lock(path) {}
-    QLockFile lock;
-};
-
 namespace {
-constexpr qint64 kUnnamedLockAgeMs = 2000;
-
-QString LockPath() {
+std::string LockPath() {
     // Per user: the session's runtime folder, or a per-uid name in /tmp.
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && access(runtime.constData(), W_OK) == 0)
-        return QString::fromLocal8Bit(runtime) + QStringLiteral("/tessuri.lock");
-    return QStringLiteral("/tmp/tessuri-%1.lock").arg(getuid());
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && access(runtime, W_OK) == 0) return std::string(runtime) + "/tessuri.lock";
+    return "/tmp/tessuri-" + std::to_string(getuid()) + ".lock";
 }
 }  // namespace
 
-InstanceLock::InstanceLock() : impl_(std::make_unique<Impl>(LockPath())) {
-    impl_->lock.setStaleLockTime(0);  // only a dead holder makes a lock stale
-    acquired_ = impl_->lock.tryLock(0);
-    if (acquired_) return;
-    // A holder killed between creating the file and writing itself into it
-    // leaves a file that names no one, which the lock never takes for stale.
-    // Such a file a few seconds old is no start in progress; removing it
-    // still fails while a live holder keeps its lock on the file.
-    qint64 pid = 0;
-    QString host, app;
-    const QFileInfo file(LockPath());
-    if (!impl_->lock.getLockInfo(&pid, &host, &app) && file.exists() &&
-        file.lastModified().msecsTo(QDateTime::currentDateTime()) > kUnnamedLockAgeMs &&
-        impl_->lock.removeStaleLockFile())
-        acquired_ = impl_->lock.tryLock(0);
+// The lock is the kernel's lock on an open file: it goes with the process,
+// however the process ends, so a lock left behind never needs to be judged
+// stale, and taking it writes nothing that must reach the disk.  The file
+// stays; it only names the holder, for people.
+InstanceLock::InstanceLock() {
+    const std::string path = LockPath();
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd_ < 0) {
+        why_ = "cannot open the lock " + path + ": " + std::strerror(errno);
+        return;
+    }
+    if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK) why_ = "cannot lock " + path + ": " + std::strerror(errno);
+        return;
+    }
+    acquired_ = true;
+    const std::string holder = std::to_string(getpid()) + "\n";
+    // Only a name for people: the lock holds whether or not it is written.
+    if (ftruncate(fd_, 0) == 0 && pwrite(fd_, holder.data(), holder.size(), 0) < 0) return;
 }
 
-InstanceLock::~InstanceLock() = default;
+InstanceLock::~InstanceLock() {
+    if (fd_ >= 0) close(fd_);
+}
 
 }  // namespace platform

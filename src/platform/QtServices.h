@@ -50,13 +50,17 @@ class InstanceLock {
 public:
     InstanceLock();
     ~InstanceLock();
-    // False when another instance of the program holds the lock.
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+    // False when another instance of the program holds the lock, or when
+    // the lock cannot be taken at all (then Why() says so).
     [[nodiscard]] bool Acquired() const { return acquired_; }
+    [[nodiscard]] const std::string& Why() const { return why_; }
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    int fd_ = -1;
     bool acquired_ = false;
+    std::string why_;
 };
 
 // Everything main() needs to hand a Platform to the application.

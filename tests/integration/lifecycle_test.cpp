@@ -118,6 +118,30 @@ TEST(SingleInstance, SecondStartEndsAtOnceAndLeavesTheFileAlone) {
     EXPECT_TRUE(IsViewable(first->window()));
 }
 
+// Something in the lock's place that no one can lock: the program says so
+// and ends, rather than run unguarded or end as if another clock ran.
+TEST(SingleInstance, UnusableLockPlaceIsReportedAndNothingRuns) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        void (*make)(const fs::path& lock);
+    } cases[] = {
+        {"a folder", [](const fs::path& lock) { fs::create_directory(lock); }},
+        {"a link", [](const fs::path& lock) { fs::create_symlink("elsewhere", lock); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramFolder folder;
+        const fs::path lock = folder.runtime() / "tessuri.lock";
+        c.make(lock);
+        Clock clock(folder);
+        EXPECT_EQ(clock.process().WaitExit(5s), 1) << folder.Log();
+        EXPECT_THAT(folder.Log(), HasSubstr("tessuri: cannot open the lock " + lock.string()));
+        EXPECT_FALSE(fs::exists(folder.dir() / "Tessuri.ini"));
+        EXPECT_FALSE(fs::exists(folder.runtime() / "elsewhere"));
+    }
+}
+
 TEST(SingleInstance, TwoStartedAtTheSameInstantLeaveOneRunning) {
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
