@@ -46,6 +46,9 @@ check_installed() {  # check_installed PREFIX DATA_HOME
     expect_file "$prefix/$name"
   done
   [[ -x $prefix/tessuri ]] || fail "$prefix/tessuri is not executable"
+  # Libraries come from the system's folders only, never from the folder
+  # the program was started in or one beside it.
+  if readelf -d "$prefix/tessuri" | grep -qE 'R(UN)?PATH'; then fail "$prefix/tessuri carries a library search path"; fi
   expect_same "$prefix/wav/.defaults.sha256" "$dist/wav/.defaults.sha256"
   (cd "$prefix/wav" && sha256sum --quiet -c .defaults.sha256) || fail "the clips in $prefix/wav do not match their list"
   for size in 64 128 256 512; do
