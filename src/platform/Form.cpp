@@ -178,17 +178,15 @@ protected:
             Convert(image, scratch_, e->rect());
             PaintPart(this, scratch_, e->rect());
         }
-        if (!painted_) {
-            painted_ = true;
-            if (!iconBase_.isEmpty()) QTimer::singleShot(0, this, [this] { ApplyIcon(); });
-        }
+        if (painted_) return;
+        painted_ = true;
         if (reportFirstPaint_) {
             // For the start-up benchmark: when the first frame was painted.
-            reportFirstPaint_ = false;
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
             std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
         }
+        if (!iconBase_.isEmpty()) QTimer::singleShot(0, this, [this] { ApplyIcon(); });
     }
     bool event(QEvent* e) override {
         if (e->type() == QEvent::WindowActivate) Later(&Form::onActivate);
@@ -251,7 +249,7 @@ private:
     QImage scratch_;
     QString iconBase_;
     bool painted_ = false;
-    bool reportFirstPaint_ = qEnvironmentVariableIntValue("TESSURI_BENCH_FIRST_PAINT") == 1;
+    const bool reportFirstPaint_ = qEnvironmentVariableIntValue("TESSURI_BENCH_FIRST_PAINT") == 1;
 };
 
 }  // namespace
