@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
+#include "app/Program.h"
 #include "platform/QtApp.h"
 #include "platform/QtServices.h"
 
@@ -26,12 +25,11 @@ int RunTessuri(int argc, char** argv) {
     platform::Gui gui(argc, argv);
     platform::RealPlatform machine;
     platform::Platform view = machine.View();
-    Application app(view);
+    Program program(view);
 
-    app.clock.Main();
+    program.Start();
     // Logging out or shutting down asks the window to close, like its own
     // close command does.
-    platform::RouteTerminationSignals([](void* a) { static_cast<Application*>(a)->clockWindow->Form_QueryUnload(); },
-                                      &app);
+    platform::RouteTerminationSignals([](void* p) { static_cast<Program*>(p)->Quit(); }, &program);
     return gui.Run();
 }

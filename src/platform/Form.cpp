@@ -22,21 +22,13 @@
 namespace platform {
 namespace {
 
-int16_t ButtonOf(Qt::MouseButton b) {
+MouseButton ButtonOf(Qt::MouseButton b) {
     switch (b) {
-        case Qt::LeftButton: return kLeftButton;
-        case Qt::RightButton: return kRightButton;
-        case Qt::MiddleButton: return kMiddleButton;
-        default: return 0;
+        case Qt::LeftButton: return MouseButton::kLeft;
+        case Qt::RightButton: return MouseButton::kRight;
+        case Qt::MiddleButton: return MouseButton::kMiddle;
+        default: return MouseButton::kOther;
     }
-}
-
-int16_t ShiftOf(Qt::KeyboardModifiers m) {
-    int16_t s = 0;
-    if (m & Qt::ShiftModifier) s |= 1;
-    if (m & Qt::ControlModifier) s |= 2;
-    if (m & Qt::AltModifier) s |= 4;
-    return s;
 }
 
 QRegion RegionOf(const std::vector<Point>& polygon) {
@@ -87,14 +79,12 @@ protected:
     void mousePressEvent(QMouseEvent* e) override {
         e->accept();
         pressed_ = true;
-        if (owner_ && owner_->onMouseDown)
-            owner_->onMouseDown(ButtonOf(e->button()), ShiftOf(e->modifiers()), e->position().toPoint().x(),
-                                e->position().toPoint().y());
+        if (owner_ && owner_->onMouseDown) owner_->onMouseDown(ButtonOf(e->button()));
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         e->accept();
         const QPoint at = e->position().toPoint();
-        if (owner_ && owner_->onMouseUp) owner_->onMouseUp(ButtonOf(e->button()), ShiftOf(e->modifiers()), at.x(), at.y());
+        if (owner_ && owner_->onMouseUp) owner_->onMouseUp(ButtonOf(e->button()));
         const bool inside = rect().contains(at) && (mask().isEmpty() || mask().contains(at));
         if (pressed_ && inside && e->button() == Qt::LeftButton && e->buttons() == Qt::NoButton && owner_ &&
             owner_->onClick) {
@@ -195,9 +185,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override {
         e->accept();
         lastPressGlobal = e->globalPosition().toPoint();
-        if (owner_.onMouseDown)
-            owner_.onMouseDown(ButtonOf(e->button()), ShiftOf(e->modifiers()), e->position().toPoint().x(),
-                               e->position().toPoint().y());
+        if (owner_.onMouseDown) owner_.onMouseDown(ButtonOf(e->button()));
     }
     void mouseMoveEvent(QMouseEvent* e) override {
         if (manualDrag && (e->buttons() & Qt::LeftButton)) move(e->globalPosition().toPoint() - dragOffset);

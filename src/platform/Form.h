@@ -14,9 +14,8 @@
 
 namespace platform {
 
-// button: kLeftButton, kRightButton or kMiddleButton; shift: the modifier
-// keys (1 shift, 2 ctrl, 4 alt); x, y: in the area's own pixels.
-using MouseHandler = std::function<void(int16_t button, int16_t shift, int x, int y)>;
+// A press or a release of a mouse button over a window or an area.
+using MouseHandler = std::function<void(MouseButton button)>;
 
 enum class Cursor { kDefault, kHourglass };
 

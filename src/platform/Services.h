@@ -70,23 +70,44 @@ public:
                            const std::optional<std::string>& value, const std::string& path) = 0;
 };
 
-// The sound layer: one-shot clips and a small media command language.
+// How PlaySound returns.
+enum class PlayMode {
+    kWait,    // when the clip has ended
+    kNoWait,  // at once, while the clip plays on
+};
+
+// Why a media clip call failed; kNone is success.
+enum class ClipError : uint8_t {
+    kNone,
+    kFileNotFound,    // no file at that path
+    kUnreadableFile,  // not a playable WAV file
+    kAlreadyOpen,     // another clip is open: close it first
+    kNotOpen,         // no clip is open
+};
+
+// What IsClipPlaying found: the open clip still playing, or an error.
+struct ClipQuery {
+    ClipError error = ClipError::kNone;
+    bool playing = false;
+};
+
+// The sound layer: one-shot clips, and one media clip at a time that plays
+// beside them and can be asked whether it still plays.
 class Sound {
 public:
-    static constexpr uint32_t kReplyLength = 256;  // every reply buffer, terminator included
     virtual ~Sound() = default;
-    // Plays a WAV file.  flags 0: returns when the clip has ended; flags 1:
-    // returns at once while it plays on.  A new clip cuts off the one still
+    // Plays a WAV file once.  A new clip cuts off the one-shot clip still
     // playing.  A file that cannot be played sounds the default chime.
-    virtual void PlaySound(const std::string& path, uint16_t flags) = 0;
-    // Runs one media command ("open \"PATH\" type waveaudio alias A",
-    // "play A", "status A mode", "stop A", "close A").  Returns 0 or an error
-    // code; the reply, NUL-terminated, goes into reply (length bytes).
-    // owner is passed along and has no effect.
-    virtual uint32_t SendString(std::string_view command, char* reply, uint32_t length, const void* owner) = 0;
-    // The text of an error code, NUL-terminated, into text (length bytes).
-    // False for a code that is not an error of SendString.
-    virtual bool GetErrorString(uint32_t error, char* text, uint32_t length) = 0;
+    virtual void PlaySound(const std::string& path, PlayMode mode) = 0;
+    // Loads the media clip at path, as one path whatever it holds; nothing
+    // plays yet.
+    virtual ClipError OpenClip(const std::string& path) = 0;
+    // Starts the open clip from its beginning.
+    virtual ClipError PlayClip() = 0;
+    // Whether the open clip has been started and not yet played to its end.
+    virtual ClipQuery IsClipPlaying() = 0;
+    // Silences and forgets the open clip.
+    virtual ClipError CloseClip() = 0;
 };
 
 enum class MessageIcon { kInformation, kExclamation };

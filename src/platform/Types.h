@@ -31,7 +31,7 @@ struct Rect {
     }
 };
 
-// Mouse buttons as the handlers see them.
-enum MouseButton : int16_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
+// The mouse button behind a press or a release.
+enum class MouseButton { kOther, kLeft, kRight, kMiddle };
 
 }  // namespace platform
