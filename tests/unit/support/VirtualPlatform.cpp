@@ -152,13 +152,14 @@ int RecordingSound::ClipNumber(const std::string& path) {
     return n;
 }
 
-void RecordingSound::PlaySound(const std::string& path, uint16_t flags) {
+void RecordingSound::PlaySound(const std::string& path, platform::PlayMode mode) {
     const int clip = ClipNumber(path);
-    plays.push_back({clip, flags});
+    plays.push_back({clip, mode});
+    const bool wait = mode == platform::PlayMode::kWait;
     char line[32];
-    std::snprintf(line, sizeof line, "play %04d %u", clip, static_cast<unsigned>(flags));
+    std::snprintf(line, sizeof line, "play %04d %s", clip, wait ? "wait" : "nowait");
     if (log_) log_->push_back(line);
-    if (flags == 0) clock_.Advance(LengthOf(clip));
+    if (wait) clock_.Advance(LengthOf(clip));
 }
 
 int64_t RecordingSound::LengthOf(int clip) const {
@@ -166,53 +167,53 @@ int64_t RecordingSound::LengthOf(int clip) const {
     return it == clipMs.end() ? defaultClipMs : it->second;
 }
 
-std::pair<uint32_t, std::string> RecordingSound::Simulate(std::string_view command) {
-    constexpr std::string_view kOpen = "open \"";
-    if (command.starts_with(kOpen)) {
-        if (openClip_ != -2) return {4, ""};
-        const std::size_t end = command.find('"', kOpen.size());
-        const int clip = ClipNumber(std::string(command.substr(kOpen.size(), end - kOpen.size())));
-        if (missing.contains(clip)) return {2, ""};
-        openClip_ = clip;
-        return {0, ""};
-    }
-    if (openClip_ == -2) return {5, ""};
-    if (command.starts_with("play ")) {
-        playingSince_ = clock_.tickMs;
-    } else if (command.starts_with("status ")) {
-        const bool over = !playingSince_ || clock_.tickMs - *playingSince_ >= static_cast<uint64_t>(LengthOf(openClip_));
-        return {0, over ? "stopped" : "playing"};
-    } else if (command.starts_with("close ")) {
-        openClip_ = -2;
-        playingSince_.reset();
-    } else if (command.starts_with("stop ")) {
-        playingSince_.reset();
-    }
-    return {0, ""};
+void RecordingSound::Note(const std::string& call) {
+    clipCalls.push_back(call);
+    if (log_) log_->push_back("clip " + call);
 }
 
-uint32_t RecordingSound::SendString(std::string_view command, char* reply, uint32_t length, const void*) {
-    commands.emplace_back(command);
-    if (log_) log_->push_back("mci " + std::string(command));
-    std::pair<uint32_t, std::string> r;
-    if (!replies.empty()) {
-        r = replies.front();
-        replies.pop_front();
-    } else {
-        r = Simulate(command);
-    }
-    if (reply && length > 0) {
-        const std::size_t n = std::min<std::size_t>(r.second.size(), length - 1);
-        std::memcpy(reply, r.second.data(), n);
-        reply[n] = '\0';
-    }
-    return r.first;
+std::optional<RecordingSound::Answer> RecordingSound::Scripted() {
+    if (script.empty()) return std::nullopt;
+    const Answer a = script.front();
+    script.pop_front();
+    return a;
 }
 
-bool RecordingSound::GetErrorString(uint32_t error, char* text, uint32_t length) {
-    if (log_) log_->push_back("error-text " + std::to_string(error));
-    if (text && length > 0) text[0] = '\0';
-    return error != 0;
+platform::ClipError RecordingSound::OpenClip(const std::string& path) {
+    const int clip = ClipNumber(path);
+    char call[32];
+    std::snprintf(call, sizeof call, "open %04d", clip);
+    Note(call);
+    if (auto a = Scripted()) return a->error;
+    if (openClip_) return platform::ClipError::kAlreadyOpen;
+    if (missing.contains(clip)) return platform::ClipError::kFileNotFound;
+    openClip_ = clip;
+    return platform::ClipError::kNone;
+}
+
+platform::ClipError RecordingSound::PlayClip() {
+    Note("play");
+    if (auto a = Scripted()) return a->error;
+    if (!openClip_) return platform::ClipError::kNotOpen;
+    playingSince_ = clock_.tickMs;
+    return platform::ClipError::kNone;
+}
+
+platform::ClipQuery RecordingSound::IsClipPlaying() {
+    Note("query");
+    if (auto a = Scripted()) return {a->error, a->playing};
+    if (!openClip_) return {platform::ClipError::kNotOpen, false};
+    const bool over = !playingSince_ || clock_.tickMs - *playingSince_ >= static_cast<uint64_t>(LengthOf(*openClip_));
+    return {platform::ClipError::kNone, !over};
+}
+
+platform::ClipError RecordingSound::CloseClip() {
+    Note("close");
+    if (auto a = Scripted()) return a->error;
+    if (!openClip_) return platform::ClipError::kNotOpen;
+    openClip_.reset();
+    playingSince_.reset();
+    return platform::ClipError::kNone;
 }
 
 TempFolder::TempFolder() {

@@ -120,42 +120,54 @@ private:
 
 // The sound layer as the modules see it, on virtual time.  One-shot clips
 // are noted; a waiting one lets virtual time pass for the clip's length.
-// Media commands are noted and answered from a script.
+// Media clip calls are noted and answered from a script, or by a simulated
+// clip.
 class RecordingSound final : public platform::Sound {
 public:
     explicit RecordingSound(VirtualClock& clock, std::vector<std::string>* log) : clock_(clock), log_(log) {}
     struct Play {
         int clip;  // the number of the file ("0203.wav" is 203); -1 for another name
-        uint16_t flags;
+        platform::PlayMode mode;
         bool operator==(const Play&) const = default;
-        friend void PrintTo(const Play& p, std::ostream* os) { *os << p.clip << "/" << p.flags; }
+        friend void PrintTo(const Play& p, std::ostream* os) {
+            *os << p.clip << (p.mode == platform::PlayMode::kWait ? "/wait" : "/no wait");
+        }
     };
     std::vector<Play> plays;
-    std::vector<std::string> commands;
+    // Every media clip call in order: "open 0196" (with the clip's number),
+    // "play", "query", "close".  The log has them as "clip open 0196" ...
+    std::vector<std::string> clipCalls;
     // How long a clip lasts; clipMs[number] overrides defaultClipMs.
     int64_t defaultClipMs = 700;
     std::map<int, int64_t> clipMs;
-    // Replies to media commands, in order: {result, reply bytes}.  When the
-    // script is empty the commands act on a simulated device: "open" fails
-    // with code 2 for a clip in `missing`, "status ... mode" answers
-    // "playing" until the clip's length has passed since "play", then
-    // "stopped".
-    std::deque<std::pair<uint32_t, std::string>> replies;
+    // Answers to media clip calls, in order.  When the script is empty the
+    // calls act on a simulated clip: opening fails with kFileNotFound for a
+    // clip in `missing` and with kAlreadyOpen while one is open; a query
+    // answers "playing" until the clip's length has passed since it was
+    // started.
+    struct Answer {
+        platform::ClipError error = platform::ClipError::kNone;
+        bool playing = false;  // for a query
+    };
+    std::deque<Answer> script;
     // Clips whose file cannot be opened; PlaySound still notes them, as the
     // real layer sounds its chime for them.
     std::set<int> missing;
 
-    void PlaySound(const std::string& path, uint16_t flags) override;
-    uint32_t SendString(std::string_view command, char* reply, uint32_t length, const void* owner) override;
-    bool GetErrorString(uint32_t error, char* text, uint32_t length) override;
+    void PlaySound(const std::string& path, platform::PlayMode mode) override;
+    platform::ClipError OpenClip(const std::string& path) override;
+    platform::ClipError PlayClip() override;
+    platform::ClipQuery IsClipPlaying() override;
+    platform::ClipError CloseClip() override;
     static int ClipNumber(const std::string& path);
 
 private:
-    std::pair<uint32_t, std::string> Simulate(std::string_view command);
+    void Note(const std::string& call);
+    std::optional<Answer> Scripted();
     [[nodiscard]] int64_t LengthOf(int clip) const;
     VirtualClock& clock_;
     std::vector<std::string>* log_;
-    int openClip_ = -2;  // -2: nothing open
+    std::optional<int> openClip_;
     std::optional<uint64_t> playingSince_;
 };
 
