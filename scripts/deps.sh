@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages Tessuri needs, only those that are missing.
 #   scripts/deps.sh run    what building and running the clock needs
 #   scripts/deps.sh test   that, plus what the tests need (Xvfb, openbox, ...)
+#   scripts/deps.sh proof  that, plus the fuzzers, sanitizer runtimes and the formatter
 set -euo pipefail
 
 build=(build-essential cmake ninja-build pkg-config
@@ -10,13 +11,15 @@ build=(build-essential cmake ninja-build pkg-config
 test=(libgtest-dev libgmock-dev googletest libbenchmark-dev libx11-dev
       xvfb openbox xdotool x11-apps x11-utils faketime
       pulseaudio pulseaudio-utils imagemagick
-      desktop-file-utils            # checks the installed menu entries
-      clang-14 libclang-rt-14-dev)  # the fuzz targets (libFuzzer) and the sanitizer runtimes
+      desktop-file-utils)           # checks the installed menu entries
+proof=(clang-14 libclang-rt-14-dev  # the fuzz targets (libFuzzer) and the sanitizer runtimes
+       clang-format)                # scripts/check-format.sh
 
 case "${1:-run}" in
   run) wanted=("${build[@]}") ;;
   test) wanted=("${build[@]}" "${test[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  proof) wanted=("${build[@]}" "${test[@]}" "${proof[@]}") ;;
+  *) echo "usage: $0 run|test|proof" >&2; exit 2 ;;
 esac
 
 missing=()
