@@ -2,12 +2,14 @@
 // machine, the dialog is opened in alarm or countdown mode with some
 // characters ticked; text from the input goes into the hour, minute and
 // countdown boxes, then OK is pressed.  Checked: only the dialog's own
-// messages are shown, and OK writes only its own keys with values in their
-// ranges.  Overflows and other undefined behaviour stop the run through the
+// messages are shown, OK writes only its own keys with values in their
+// ranges, and what it leaves running on the clock is in range too.
+// Overflows and other undefined behaviour stop the run through the
 // sanitizers.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cstdint>
@@ -16,9 +18,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/Application.h"
-#include "app/frmClock.h"
-#include "settings/frmSetting.h"
+#include "dialog/SettingsDialog.h"
+#include "support/ClockRig.h"
 #include "support/VirtualPlatform.h"
 
 namespace {
@@ -70,11 +71,7 @@ bool Allowed(const testing_support::RecordingProfile::Call& c) {
 // One running clock for the whole run: starting it costs far more than an
 // input.  Each input opens a fresh dialog over it, with the settings file
 // written anew, and what the dialog reads comes from that file.
-struct Rig {
-    testing_support::VirtualPlatform vp;
-    Application app{vp.view};
-};
-Rig* g_rig = nullptr;
+testing_support::ClockRig* g_rig = nullptr;
 
 }  // namespace
 
@@ -85,9 +82,8 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication qapp(*argc, *argv);
-    static Rig rig;
-    rig.vp.clock.SetTime(10, 0, 0);
-    rig.app.clock.Main();
+    static testing_support::ClockRig rig;
+    rig.Start(10, 0, 0);
     g_rig = &rig;
     return 0;
 }
@@ -116,7 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         entries.push_back({line[0] == 'h' ? 0 : line[0] == 'm' ? 1 : 2, std::string(line.substr(1))});
     }
 
-    Rig& r = *g_rig;
+    testing_support::ClockRig& r = *g_rig;
+    Program& p = r.program;
     std::string ini = "[Setting]\n";
     for (int i = 0; i < 5; ++i)
         ini += "Char" + std::to_string(i) + "=" + ((characters >> i) & 1 ? "True" : "False") + "\n";
@@ -126,14 +123,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     r.vp.messages.shown.clear();
     r.vp.log.clear();
     {
-        frmSetting d(r.app);
-        d.Form_Load();
+        SettingsDialog d({p.SettingsFile(), p.StageSchedule(), p.AlarmClock(), p.CountdownTimer(), p.WindowStacking(),
+                          p.NextCallOut(), r.vp.messages});
+        bool closed = false;
+        d.Window().onQueryUnload = [&closed] { closed = true; };
+        d.Load();
         for (const Entry& e : entries) {
-            platform::TextBox& box = e.box == 0 ? d.txtHour : e.box == 1 ? d.TxtMinute : d.txtTimer;
+            platform::TextBox& box = e.box == 0 ? d.HourBox() : e.box == 1 ? d.MinuteBox() : d.CountdownBox();
             box.SetText(e.text);
         }
         const std::size_t callsBefore = r.vp.profile.calls.size();
-        d.cmdOK_Click();
+        const auto tick = static_cast<int64_t>(r.vp.clock.TickCount());
+        static_cast<QPushButton*>(d.OkButton().Widget())->click();
 
         for (const Message& m : r.vp.messages.shown) {
             bool known = false;
@@ -144,6 +145,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const auto& c = r.vp.profile.calls[i];
             if (!c.write) continue;
             FUZZ_CHECK(Allowed(c), "OK wrote [%s] %s=\"%s\"", c.section.c_str(), c.key.c_str(), c.value.c_str());
+        }
+        // What OK left running: a countdown of 1 to 999 minutes from now (the
+        // virtual clock stands still), an alarm at a time of the clock.
+        if (const auto deadline = p.CountdownTimer().Deadline()) {
+            const int64_t ms = *deadline - tick;
+            FUZZ_CHECK(ms >= 60'000 && ms <= 999 * 60'000 && ms % 60'000 == 0, "countdown of %lld ms",
+                       static_cast<long long>(ms));
+        }
+        const Alarm& alarm = p.AlarmClock();
+        if (closed && alarm.Armed()) {
+            FUZZ_CHECK(alarm.Minute() && *alarm.Minute() >= 0 && *alarm.Minute() <= 59, "alarm minute %d",
+                       alarm.Minute().value_or(-1));
+            FUZZ_CHECK(alarm.Hour() && *alarm.Hour() >= 1 && *alarm.Hour() <= 12, "alarm hour %d",
+                       static_cast<int>(alarm.Hour().value_or(-1)));
         }
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

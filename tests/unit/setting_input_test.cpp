@@ -8,23 +8,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDialog>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <array>
 #include <functional>
-#include <memory>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
-#include "platform/IniFile.h"
-#include "settings/frmSetting.h"
-#include "support/VirtualPlatform.h"
 #include "support/SettingDialogRig.h"
 
 namespace {
@@ -37,23 +25,25 @@ TEST(SettingRefusedNumber, IsKeptInItsBoxAndRefusedAgainAtOk) {
         bool alarm;
         const char* pasted;
         Message message;
-        bool thenTimer = false;  // switched to the countdown before OK
+        bool thenCountdown = false;  // switched to the countdown before OK
     };
     const Case cases[] = {
         {"hour", true, "13", kHourRange},
         {"minute", true, "75", kMinuteRange},
-        {"timer", false, "1000", kTimerRange},
+        {"countdown", false, "1000", kTimerRange},
         // The countdown's OK writes the minute box too.
         {"minute", true, "75", kMinuteRange, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Rig r;
+        DialogRig r;
         r.Start(c.alarm ? "[Alerm]\nEnabled=1\n" : "");
-        frmSetting& d = r.Open();
+        SettingsDialog& d = r.Open();
         const std::string which = c.name;
-        platform::TextBox& box = which == "hour" ? d.txtHour : which == "minute" ? d.TxtMinute : d.txtTimer;
-        platform::SpinControl& spin = which == "hour" ? d.VSHour : which == "minute" ? d.VSMinute : d.VSTimer;
+        platform::TextBox& box = which == "hour" ? d.HourBox() : which == "minute" ? d.MinuteBox() : d.CountdownBox();
+        platform::SpinControl& spin = which == "hour"     ? d.HourSpin()
+                                      : which == "minute" ? d.MinuteSpin()
+                                                          : d.CountdownSpin();
         const int spinBefore = spin.Value();
         QApplication::clipboard()->setText(c.pasted);
         QTest::keyClick(box.Widget(), Qt::Key_A, Qt::ControlModifier);
@@ -61,18 +51,15 @@ TEST(SettingRefusedNumber, IsKeptInItsBoxAndRefusedAgainAtOk) {
         EXPECT_EQ(r.Shown(), std::vector<Message>{c.message});
         EXPECT_EQ(box.Text(), c.pasted);
         EXPECT_EQ(spin.Value(), spinBefore);
-        if (c.thenTimer) Click(d.chkAlerm);
+        if (c.thenCountdown) Click(d.AlarmSwitch());
 
         r.vp.profile.calls.clear();
-        Click(d.cmdOK);
+        Click(d.OkButton());
         EXPECT_EQ(r.Shown(), (std::vector<Message>{c.message, c.message}));
-        EXPECT_TRUE(d.dialog.Visible());
+        EXPECT_TRUE(d.Window().Visible());
         // Only what OK writes before it looks at the alarm or the countdown.
-        std::vector<std::string> written;
-        for (const auto& call : r.vp.profile.calls)
-            if (call.write) written.push_back(call.key + "=" + call.value);
-        EXPECT_EQ(written, (std::vector<std::string>{"Event=3", "Char0=True", "Char1=True", "Char2=True",
-                                                      "Char3=True", "Char4=True"}));
+        EXPECT_EQ(r.Written(), (std::vector<std::string>{"Event=3", "Char0=True", "Char1=True", "Char2=True",
+                                                         "Char3=True", "Char4=True"}));
     }
 }
 
@@ -82,7 +69,7 @@ TEST(SettingRefusedNumber, IsKeptInItsBoxAndRefusedAgainAtOk) {
 
 TEST_F(SettingDialog, NumberBoxesAndSpinControlsEchoEachOther) {
     Start(kAlarmIni);
-    frmSetting& d = Open();
+    SettingsDialog& d = Open();
     struct Case {
         const char* name;
         platform::TextBox& box;
@@ -99,30 +86,32 @@ TEST_F(SettingDialog, NumberBoxesAndSpinControlsEchoEachOther) {
     auto track = [](platform::SpinControl& s, QAbstractSlider::SliderAction a) {  // as a click on the track
         return [&s, a] { static_cast<QAbstractSlider*>(s.Widget())->triggerAction(a); };
     };
-    platform::TextBox &hour = d.txtHour, &minute = d.TxtMinute, &timer = d.txtTimer;
-    platform::SpinControl &vsHour = d.VSHour, &vsMinute = d.VSMinute, &vsTimer = d.VSTimer;
+    platform::TextBox &hour = d.HourBox(), &minute = d.MinuteBox(), &countdown = d.CountdownBox();
+    platform::SpinControl &hourSpin = d.HourSpin(), &minuteSpin = d.MinuteSpin(), &countdownSpin = d.CountdownSpin();
     const Case cases[] = {
-        {"5 over 00", minute, vsMinute, 0, type(minute, "5"), "05", 5},
-        {"5 over 05", minute, vsMinute, 5, type(minute, "5"), "5", 5},
-        {"minute 0 down", minute, vsMinute, 0, arrow(vsMinute, false), "00", 0},
-        {"minute 59 up", minute, vsMinute, 59, arrow(vsMinute, true), "59", 59},
-        {"minute 8 up", minute, vsMinute, 8, arrow(vsMinute, true), "09", 9},
-        {"minute 30 a", minute, vsMinute, 30, append(minute, "a"), "00", 0, true},
-        {"hour 1 down", hour, vsHour, 1, arrow(vsHour, false), "01", 0},
-        {"hour 0 up", hour, vsHour, 0, arrow(vsHour, true), "01", 1},
-        {"hour 12 up", hour, vsHour, 12, arrow(vsHour, true), "12", 12},
-        {"hour typed 12", hour, vsHour, 3, type(hour, "12"), "12", 12},
-        {"hour 5 a", hour, vsHour, 5, append(hour, "a"), "", 5, true},  // the hour box is not refilled
-        // The timer's controls, in timer mode.
-        {"timer 0 a", timer, vsTimer, 0, append(timer, "a"), "0", 0, true},
-        {"timer 12 a", timer, vsTimer, 12, append(timer, "a"), "00", 0, true},
-        {"timer typed", timer, vsTimer, 0, type(timer, "120"), "120", 120},
-        {"timer track above", timer, vsTimer, 5, track(vsTimer, QAbstractSlider::SliderPageStepSub), "06", 6},
-        {"timer track below", timer, vsTimer, 5, track(vsTimer, QAbstractSlider::SliderPageStepAdd), "04", 4},
+        {"5 over 00", minute, minuteSpin, 0, type(minute, "5"), "05", 5},
+        {"5 over 05", minute, minuteSpin, 5, type(minute, "5"), "5", 5},
+        {"minute 0 down", minute, minuteSpin, 0, arrow(minuteSpin, false), "00", 0},
+        {"minute 59 up", minute, minuteSpin, 59, arrow(minuteSpin, true), "59", 59},
+        {"minute 8 up", minute, minuteSpin, 8, arrow(minuteSpin, true), "09", 9},
+        {"minute 30 a", minute, minuteSpin, 30, append(minute, "a"), "00", 0, true},
+        {"hour 1 down", hour, hourSpin, 1, arrow(hourSpin, false), "01", 0},
+        {"hour 0 up", hour, hourSpin, 0, arrow(hourSpin, true), "01", 1},
+        {"hour 12 up", hour, hourSpin, 12, arrow(hourSpin, true), "12", 12},
+        {"hour typed 12", hour, hourSpin, 3, type(hour, "12"), "12", 12},
+        {"hour 5 a", hour, hourSpin, 5, append(hour, "a"), "", 5, true},  // the hour box is not refilled
+        // The countdown's controls, in countdown mode.
+        {"countdown 0 a", countdown, countdownSpin, 0, append(countdown, "a"), "0", 0, true},
+        {"countdown 12 a", countdown, countdownSpin, 12, append(countdown, "a"), "00", 0, true},
+        {"countdown typed", countdown, countdownSpin, 0, type(countdown, "120"), "120", 120},
+        {"countdown track above", countdown, countdownSpin, 5, track(countdownSpin, QAbstractSlider::SliderPageStepSub),
+         "06", 6},
+        {"countdown track below", countdown, countdownSpin, 5, track(countdownSpin, QAbstractSlider::SliderPageStepAdd),
+         "04", 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (&c.box == &timer && d.chkAlerm.Value()) Click(d.chkAlerm);
+        if (&c.box == &countdown && d.AlarmSwitch().Value()) Click(d.AlarmSwitch());
         vp.messages.shown.clear();
         c.spin.SetValue(c.spinBefore);
         c.act();
@@ -134,11 +123,11 @@ TEST_F(SettingDialog, NumberBoxesAndSpinControlsEchoEachOther) {
 
 TEST_F(SettingDialog, TypingIntoTheCharacterListChangesNothing) {
     Start();
-    frmSetting& d = Open();
-    QTest::keyClicks(d.Combo1.Widget(), "SYPMs");
-    EXPECT_EQ(d.Combo1.ListIndex(), 0);
-    Key(d.Combo1, Qt::Key_Down);  // the arrow keys still choose
-    EXPECT_EQ(d.Combo1.ListIndex(), 1);
+    SettingsDialog& d = Open();
+    QTest::keyClicks(d.SpeakerList().Widget(), "SYPMs");
+    EXPECT_EQ(d.SpeakerList().ListIndex(), 0);
+    Key(d.SpeakerList(), Qt::Key_Down);  // the arrow keys still choose
+    EXPECT_EQ(d.SpeakerList().ListIndex(), 1);
 }
 
 // With the list dropped down the keys go to the list's popup: a typed
@@ -146,13 +135,13 @@ TEST_F(SettingDialog, TypingIntoTheCharacterListChangesNothing) {
 
 TEST_F(SettingDialog, TypingIntoTheOpenCharacterListChangesNothing) {
     Start();
-    frmSetting& d = Open();
-    auto* list = static_cast<QComboBox*>(d.Combo1.Widget());
+    SettingsDialog& d = Open();
+    auto* list = static_cast<QComboBox*>(d.SpeakerList().Widget());
     list->showPopup();
     ASSERT_TRUE(list->view()->isVisible());
     QTest::keyClicks(list->view(), "S");
     QTest::keyClick(list->view(), Qt::Key_Return);
-    EXPECT_EQ(d.Combo1.Text(), "Rumika");
+    EXPECT_EQ(d.SpeakerList().Text(), "Rumika");
 }
 
 TEST(SettingOpening, AStoredValueThatDoesNotFitSkipsOnlyItsStep) {
@@ -175,37 +164,19 @@ TEST(SettingOpening, AStoredValueThatDoesNotFitSkipsOnlyItsStep) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.event) + " " + c.hour + " " + c.minute);
-        Rig r;
+        DialogRig r;
         r.Start(std::string("[Setting]\nChar2=True\nEvent=") + c.event + "\n[Alerm]\nAMPM=False\nHour=" + c.hour +
                 "\nMinute=" + c.minute + "\nEve=True\nEnabled=1\n");
         r.vp.messages.shown.clear();
-        frmSetting& d = r.Open();
-        EXPECT_EQ(d.cmbCharTime.Text(), c.cycle);
-        EXPECT_EQ(d.txtHour.Text(), c.hourText);
-        EXPECT_EQ(d.TxtMinute.Text(), c.minuteText);
+        SettingsDialog& d = r.Open();
+        EXPECT_EQ(d.CycleList().Text(), c.cycle);
+        EXPECT_EQ(d.HourBox().Text(), c.hourText);
+        EXPECT_EQ(d.MinuteBox().Text(), c.minuteText);
         EXPECT_EQ(r.Shown(), c.shown);
         // The steps after the one skipped still ran.
-        EXPECT_TRUE(d.chkChar[2]->Value() && !d.chkChar[0]->Value() && d.OptPM.Value() && d.optEve[1]->Value());
-        EXPECT_TRUE(d.chkAlerm.Value() && d.txtHour.Enabled() && !d.txtTimer.Enabled());
-    }
-}
-
-TEST(SettingDigits, OnlyHalfWidthDigitsPass) {
-    VirtualPlatform vp;
-    Application app{vp.view};
-    platform::Dialog host("host", 50, 30);
-    platform::TextBox& box = host.AddTextBox(nullptr, {0, 0, 40, 20}, "");
-    const std::pair<const char*, bool> cases[] = {
-        {"", true},    {"0123", true}, {"7", true},    {"a", false},   {"1a", false}, {" 1", false},
-        {"1 ", false}, {"-1", false},  {"+1", false}, {"1.5", false}, {"１", false}, {"1２", false},
-    };
-    for (const auto& [text, passes] : cases) {
-        SCOPED_TRACE(text);
-        vp.messages.shown.clear();
-        box.SetText(text);
-        EXPECT_EQ(app.clock.DigitsOnlyText(box), passes ? text : "");
-        EXPECT_EQ(vp.messages.shown, passes ? std::vector<Message>{} : std::vector<Message>{kDigitsOnly});
-        EXPECT_EQ(box.Text(), text);  // the box itself is left alone
+        EXPECT_TRUE(d.OnStage(Character::kYatsuha).Value() && !d.OnStage(Character::kRumika).Value() &&
+                    d.PmOption().Value() && d.EveryDay().Value());
+        EXPECT_TRUE(d.AlarmSwitch().Value() && d.HourBox().Enabled() && !d.CountdownBox().Enabled());
     }
 }
 

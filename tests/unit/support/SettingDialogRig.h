@@ -4,27 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
-#include <QAbstractSlider>
-#include <QApplication>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDialog>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <array>
-#include <functional>
 #include <memory>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
-#include "platform/IniFile.h"
-#include "settings/frmSetting.h"
+#include "dialog/SettingsDialog.h"
+#include "support/ClockRig.h"
 #include "support/VirtualPlatform.h"
 
 namespace testing_support {
@@ -34,42 +20,41 @@ using Message = RecordingMessages::Message;
 
 inline const Message kNoCharacter{"登場キャラクターを設定してください。", MessageIcon::kExclamation, "Marolin"};
 inline const Message kNoHour{"時間を設定してください。", MessageIcon::kInformation, "Tessuri"};
+inline const Message kNoMinute{"分を設定してください。", MessageIcon::kInformation, "Tessuri"};
 inline const Message kHourRange{"入力できる値は 1 ～ 12 までです。", MessageIcon::kInformation, "Tessuri"};
 inline const Message kMinuteRange{"入力できる値は 0 ～ 59 までです。", MessageIcon::kInformation, "Tessuri"};
 inline const Message kTimerRange{"入力できる値は 1 ～ 999 までです。", MessageIcon::kInformation, "Tessuri"};
-inline const Message kDigitsOnly{"入力できる値は 0 ～ 9 までの半角文字だけです。", MessageIcon::kExclamation, "Tessuri"};
+inline const Message kDigitsOnly{"入力できる値は 0 ～ 9 までの半角文字だけです。", MessageIcon::kExclamation,
+                                 "Tessuri"};
 
 // A running clock on a virtual machine, and the dialog opened over it the
 // way the clock opens it, without the modal wait.
-struct Rig {
-    void Start(const std::string& ini = "") {
-        if (!ini.empty()) vp.folder.Write("Tessuri.ini", ini);
-        vp.clock.SetTime(10, 0, 0);
-        app.clock.Main();
+struct DialogRig : ClockRig {
+    // The clock started at 10:00:00 over a settings file of that text.
+    void Start(const std::string& ini = "") { ClockRig::Start(10, 0, 0, ini); }
+    SettingsDialog& Open() {
+        dialog.reset();
+        dialog = std::make_unique<SettingsDialog>(SettingsDialog::Homes{
+            program.SettingsFile(), program.StageSchedule(), program.AlarmClock(), program.CountdownTimer(),
+            program.WindowStacking(), program.NextCallOut(), vp.messages});
+        dialog->Load();
+        dialog->Window().Show();
+        return *dialog;
     }
-    frmSetting& Open() {
-        dlg.reset();
-        dlg = std::make_unique<frmSetting>(app);
-        dlg->Form_Load();
-        dlg->dialog.Show();
-        return *dlg;
+    [[nodiscard]] std::string File() const { return vp.folder.Read("Tessuri.ini"); }
+    [[nodiscard]] const std::vector<Message>& Shown() const { return vp.messages.shown; }
+    // Whether the clock window itself stays above the other windows now.
+    [[nodiscard]] bool ClockWindowOnTop() { return program.Window().Window().StaysOnTop(); }
+    // The writes to the settings file since the calls were last cleared, as
+    // "Key=value" in their order.
+    [[nodiscard]] std::vector<std::string> Written() const {
+        std::vector<std::string> written;
+        for (const auto& call : vp.profile.calls)
+            if (call.write) written.push_back(call.key + "=" + call.value);
+        return written;
     }
-    frmClock& F() { return *app.clockWindow; }
-    std::string File() const { return vp.folder.Read("Tessuri.ini"); }
-    std::string Stored(const char* section, const char* key) const {
-        return platform::IniFile().GetString(section, key, "<missing>", vp.folder.File("Tessuri.ini"));
-    }
-    // Which picture the sign shows: 1 waves, 2 alarm clock, 3 idle.
-    int Sign() {
-        for (int i = 1; i <= 3; ++i)
-            if (F().imgAlarmTimer(0).GetPicture() == F().imgAlarmTimerPicture[i]) return i;
-        return -1;
-    }
-    const std::vector<Message>& Shown() const { return vp.messages.shown; }
 
-    VirtualPlatform vp;
-    Application app{vp.view};
-    std::unique_ptr<frmSetting> dlg;  // goes before the clock it works on
+    std::unique_ptr<SettingsDialog> dialog;  // goes before the clock it works on
 };
 
 // Near the left edge: a check box or an option button takes clicks only on
@@ -95,6 +80,6 @@ inline void Key(const platform::Control& c, Qt::Key key) { QTest::keyClick(c.Wid
 
 inline const char* const kAlarmIni = "[Setting]\nChar0=True\n[Alerm]\nHour=05\nMinute=30\nEnabled=1\n";
 
-class SettingDialog : public ::testing::Test, protected Rig {};
+class SettingDialog : public ::testing::Test, protected DialogRig {};
 
 }  // namespace testing_support
