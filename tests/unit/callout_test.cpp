@@ -1,127 +1,118 @@
 // The call-out window on virtual time: the talking face frame by frame, the
-// pictures it composes pixel for pixel, and the load that shows it beside
-// the clock and lets it go again.
+// pictures it composes pixel for pixel, and the call-outs that show it
+// beside the clock and let it go again.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
-#include "callout/frmChar.h"
+#include "callout/CallOutWindow.h"
+#include "platform/Form.h"
+#include "support/ClockRig.h"
 #include "support/VirtualPlatform.h"
+#include "voice/Voice.h"
 
 namespace {
 
+using platform::LoadPicture;
 using platform::Picture;
+using testing_support::ClockRig;
+using testing_support::RecordingSound;
 using testing_support::VirtualPlatform;
+using Answer = RecordingSound::Answer;
 
-constexpr uint32_t kClosed = 0x102030;
-constexpr uint32_t kOpen = 0x405060;
 constexpr uint32_t kBackground = 0xC0C0C0;
 
-class CallOut : public ::testing::Test {
+// The face's place in the alarm layout.
+constexpr int kFaceLeft = 44;
+constexpr int kFaceTop = 86;
+
+Picture FacePlace(const Picture& window) {
+    return window.Crop(kFaceLeft, kFaceTop, CallOutWindow::kFace, CallOutWindow::kFace);
+}
+
+// A call-out window on its own, for the alarm of Rumika (the choice of a
+// window that has not run yet), over a plain grey window picture.
+class CallOutFace : public ::testing::Test {
 protected:
-    CallOut() {
-        app.clock.Main();
-        app.anime.StageInterval = 7;  // a bare stage
+    CallOutFace() {
+        // What the face's place shows with the mouth closed and open.
+        window.Window().SetBackground(Grey());
+        window.DrawFace(0);
+        closed = FacePlace(window.Window().Image());
+        window.DrawFace(1);
+        open = FacePlace(window.Window().Image());
+        window.Window().SetBackground(Grey());
         vp.log.clear();
     }
-    frmChar& Made() {
-        app.charWindow = std::make_unique<frmChar>(app);
-        return *app.charWindow;
+    static Picture Grey() { return Picture(CallOutWindow::kWidth, CallOutWindow::kHeight, kBackground); }
+    // What the face's place shows: 'c' closed, 'o' open, 'b' the background.
+    char FaceShown() {
+        const Picture now = FacePlace(window.Window().Image());
+        return now == closed ? 'c' : now == open ? 'o' : now == FacePlace(Grey()) ? 'b' : '?';
     }
-    // A window whose face frames are solid: closed mouth kClosed, open kOpen.
-    frmChar& WithSolidFaces() {
-        frmChar& w = Made();
-        Picture sheet(240, 120, kClosed);
-        BitBlt(sheet, 120, 0, 120, 120, Picture(120, 120, kOpen), 0, 0, platform::RasterOp::kSrcCopy);
-        w.picTimerChar[0] = sheet;
-        w.picTimerCharMask[0] = Picture(240, 120, 0x000000);
-        w.picBG[0] = Picture(frmChar::kWidth, frmChar::kHeight, kBackground);
-        w.window.SetBackground(w.picBG[0]);
-        return w;
-    }
-    // What the face's place in the window shows: 'c', 'o', 'b' (background).
-    static char FaceShown(frmChar& w) {
-        const uint32_t p = w.window.Image().Pixel(44 + 60, 86 + 60);
-        return p == kClosed ? 'c' : p == kOpen ? 'o' : p == kBackground ? 'b' : '?';
-    }
-    std::vector<std::string> Commands() const {
-        std::vector<std::string> out;
-        for (const std::string& line : vp.log)
-            if (line.starts_with("mci ") || line.starts_with("error-text")) out.push_back(line);
-        return out;
-    }
+    std::ptrdiff_t Sleeps(const std::string& line) const { return std::count(vp.log.begin(), vp.log.end(), line); }
 
     VirtualPlatform vp;
-    Application app{vp.view};
+    Voice voice{vp.sound, vp.clock, vp.folder.File("wav")};
+    CallOutWindow window{vp.pump, voice, [](CallOutWindow&) {}};
+    Picture closed, open;
 };
 
-TEST_F(CallOut, TheMouthOpensAndClosesEvery150msWhileTheClipPlays) {
-    frmChar& w = WithSolidFaces();
+TEST_F(CallOutFace, TheMouthOpensAndClosesEvery150msWhileTheClipPlays) {
+    ASSERT_NE(closed, open) << "the two mouth frames must differ to be told apart";
     vp.sound.clipMs[191] = 1000;
     std::string frames;
     vp.pump.onSleep = [&](uint32_t ms) {
-        EXPECT_EQ(ms, frmChar::kMouthFrameMs);
-        frames += FaceShown(w);
+        EXPECT_EQ(ms, CallOutWindow::kMouthFrameMs);
+        frames += FaceShown();
     };
-    w.SpeakAnimation(app.voice.WavPath + "0191.wav", &w);
-    // One frame per query, starting closed, until the clip has stopped.
+    window.SpeakAnimation(191);
+    // One frame per query, starting closed, until the clip has ended.
     EXPECT_EQ(frames, "cocococ");
-    const std::string open = "mci open \"" + app.voice.WavPath + "0191.wav\" type waveaudio alias wavefiles";
-    std::vector<std::string> expected{open, "mci play wavefiles"};
-    for (int i = 0; i < 8; ++i) expected.push_back("mci status wavefiles mode");
-    expected.push_back("mci stop wavefiles");
-    expected.push_back("mci close wavefiles");
-    EXPECT_EQ(Commands(), expected);
+    std::vector<std::string> expected{"open 0191", "play"};
+    for (int i = 0; i < 8; ++i) expected.emplace_back("query");
+    expected.emplace_back("close");
+    EXPECT_EQ(vp.sound.clipCalls, expected);
 }
 
-TEST_F(CallOut, AClipThatWillNotOpenIsClosedAndNoFaceIsDrawn) {
-    frmChar& w = WithSolidFaces();
+TEST_F(CallOutFace, AClipThatWillNotOpenIsClosedAndNoFaceIsDrawn) {
     vp.sound.missing.insert(191);
-    w.SpeakAnimation(app.voice.WavPath + "0191.wav", &w);
-    EXPECT_EQ(FaceShown(w), 'b');
-    const std::vector<std::string> commands = Commands();
-    ASSERT_EQ(commands.size(), 3u);
-    EXPECT_TRUE(commands[0].starts_with("mci open "));
-    EXPECT_EQ(commands[1], "error-text 2");
-    EXPECT_EQ(commands[2], "mci close wavefiles");
-    EXPECT_EQ(std::count(vp.log.begin(), vp.log.end(), "sleep 150"), 0);
+    window.SpeakAnimation(191);
+    EXPECT_EQ(FaceShown(), 'b');
+    EXPECT_EQ(vp.sound.clipCalls, (std::vector<std::string>{"open 0191", "close"}));
+    EXPECT_EQ(Sleeps("sleep 150"), 0);
 }
 
-struct ReplyCase {
-    const char* name;
-    std::string reply;
-    uint32_t result;
-    int passes;        // mouth frames drawn before the loop ends
-    bool stopsDevice;  // "stop" sent before "close"
-};
-
-TEST_F(CallOut, OnlyExactlyStoppedEndsTheTalkingAndAFailedQueryEndsItToo) {
-    const ReplyCase cases[] = {
-        {"stopped and NULs", std::string("stopped\0\0\0\0", 11), 0, 1, true},
-        {"stopped", "stopped", 0, 1, true},
-        {"playing", "playing", 0, 2, true},
-        {"paused", "paused", 0, 2, true},
-        {"Stopped", "Stopped", 0, 2, true},
-        {"failed query", "", 5, 1, false},
+TEST_F(CallOutFace, OnlyAQueryThatSaysPlayingKeepsTheMouthGoingAndTheClipIsClosedAtTheEnd) {
+    struct AnswerCase {
+        const char* name;
+        Answer answer;  // to the second query
+        int passes;     // mouth frames drawn before the talking ends
     };
-    for (const ReplyCase& c : cases) {
+    const AnswerCase cases[] = {
+        {"ended", {platform::ClipError::kNone, false}, 1},
+        {"still playing", {platform::ClipError::kNone, true}, 2},
+        {"failed query", {platform::ClipError::kNotOpen, false}, 1},
+        {"failed query that says playing", {platform::ClipError::kUnreadableFile, true}, 1},
+    };
+    for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.name);
         vp.log.clear();
-        frmChar& w = WithSolidFaces();
-        // open, play, one "playing", then the case's reply, then "stopped".
-        vp.sound.replies = {{0, ""}, {0, ""}, {0, "playing"}, {c.result, c.reply}, {0, "stopped"}};
-        w.SpeakAnimation("/p/wav/0191.wav", &w);
-        EXPECT_EQ(std::count(vp.log.begin(), vp.log.end(), "sleep 150"), c.passes);
-        const std::vector<std::string> commands = Commands();
-        EXPECT_EQ(commands.back(), "mci close wavefiles");
-        EXPECT_EQ(std::count(commands.begin(), commands.end(), "mci stop wavefiles"), c.stopsDevice ? 1 : 0);
-        vp.sound.replies.clear();
+        vp.sound.clipCalls.clear();
+        // open, play, one "playing", then the case's answer, then "ended".
+        vp.sound.script = {Answer{}, Answer{}, Answer{platform::ClipError::kNone, true}, c.answer,
+                           Answer{platform::ClipError::kNone, false}};
+        window.SpeakAnimation(191);
+        EXPECT_EQ(Sleeps("sleep 150"), c.passes);
+        const std::vector<std::string>& calls = vp.sound.clipCalls;
+        EXPECT_EQ(calls.back(), "close");
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 1);
+        vp.sound.script.clear();
     }
 }
 
@@ -137,89 +128,118 @@ Picture Expected(const Picture& background, const Picture& sheet, const Picture&
     return into;
 }
 
-TEST_F(CallOut, AClosedMouthDrawnAfterAnOpenOneLeavesOnlyTheClosedFace) {
-    app.setting.CallOutCharacter = 2;
-    frmChar& w = Made();
-    ASSERT_FALSE(w.picTimerChar[2] == Picture(240, 120, 0xFFFFFF)) << "the face sheet is built in";
-    w.window.SetBackground(w.picBG[0]);
-    w.DrawFace(1);
-    EXPECT_NE(w.window.Image(), w.picBG[0]);
-    w.DrawFace(0);
-    EXPECT_EQ(w.window.Image(),
-              Expected(w.picBG[0], w.picTimerChar[2], w.picTimerCharMask[2], 0, 44, 86, 120, 120, w.picBG[0]));
+// A window that has run the call-out of `choice`, for the pictures it
+// composes afterwards.
+class CallOutPictures : public ::testing::Test {
+protected:
+    void RunCallOut(const CallOutChoice& choice) { window.Run(choice, platform::Rect{0, 0, 230, 170}); }
+
+    VirtualPlatform vp;
+    Voice voice{vp.sound, vp.clock, vp.folder.File("wav")};
+    CallOutWindow window{vp.pump, voice, [](CallOutWindow&) {}};
+};
+
+TEST_F(CallOutPictures, AClosedMouthDrawnAfterAnOpenOneLeavesOnlyTheClosedFace) {
+    RunCallOut({CallOutKind::kAlarm, Character::kYatsuha});
+    const Picture background = LoadPicture("callout_bg0", CallOutWindow::kWidth, CallOutWindow::kHeight, 0xFFFFFF);
+    const Picture sheet = LoadPicture("talk2", 240, 120, 0xFFFFFF);
+    const Picture mask = LoadPicture("talk2_mask", 240, 120, 0xFFFFFF);
+    ASSERT_FALSE(sheet == Picture(240, 120, 0xFFFFFF)) << "the face sheet is built in";
+    window.Window().SetBackground(background);
+    window.DrawFace(1);
+    EXPECT_NE(window.Window().Image(), background);
+    window.DrawFace(0);
+    EXPECT_EQ(window.Window().Image(),
+              Expected(background, sheet, mask, 0, kFaceLeft, kFaceTop, 120, 120, background));
 }
 
-TEST_F(CallOut, TheTimerPictureHasTheFaceAtTheLeftAndTheMascotInFront) {
-    app.setting.CallOutKind = 1;
-    app.setting.CallOutCharacter = 4;
-    frmChar& w = Made();
-    // A mascot that covers its whole rectangle shows that it lies in front
-    // of the face where the two overlap (columns 104..135).
-    w.picCharPokku = Picture(86, 46, 0x00FF00);
-    w.picCharPokkuMask = Picture(86, 46, 0x000000);
-    w.window.SetBackground(Picture(frmChar::kWidth, frmChar::kHeight, 0x123456));
-    w.DrawFaceWithMascot();
-    Picture expected =
-        Expected(w.picBG[1], w.picTimerChar[4], w.picTimerCharMask[4], 0, 16, 86, 120, 120, w.picBG[1]);
-    expected = Expected(expected, w.picCharPokku, w.picCharPokkuMask, 0, 104, 160, 86, 46, expected);
-    EXPECT_EQ(w.window.Image(), expected);
+TEST_F(CallOutPictures, TheCountdownPictureHasTheFaceAtTheLeftAndTheMascotInFront) {
+    RunCallOut({CallOutKind::kCountdown, Character::kMazeri});
+    const Picture background = LoadPicture("callout_bg1", CallOutWindow::kWidth, CallOutWindow::kHeight, 0xFFFFFF);
+    const Picture sheet = LoadPicture("talk4", 240, 120, 0xFFFFFF);
+    const Picture mask = LoadPicture("talk4_mask", 240, 120, 0xFFFFFF);
+    const Picture mascot = LoadPicture("pokku", 86, 46, 0xFFFFFF);
+    const Picture mascotMask = LoadPicture("pokku_mask", 86, 46, 0xFFFFFF);
+    // The mascot (104..189 x 160..205) overlaps the face (16..135 x
+    // 86..205); where both have pixels, the mascot's must show.
+    int overlap = 0;
+    for (int y = 160; y < 206; ++y)
+        for (int x = 104; x < 136; ++x)
+            if (mask.Pixel(x - 16, y - 86) == 0 && mascotMask.Pixel(x - 104, y - 160) == 0 &&
+                sheet.Pixel(x - 16, y - 86) != mascot.Pixel(x - 104, y - 160))
+                ++overlap;
+    ASSERT_GT(overlap, 0) << "the pictures do not show which lies in front";
+    window.Window().SetBackground(Picture(CallOutWindow::kWidth, CallOutWindow::kHeight, 0x123456));
+    window.DrawFaceWithMascot();
+    Picture expected = Expected(background, sheet, mask, 0, 16, kFaceTop, 120, 120, background);
+    expected = Expected(expected, mascot, mascotMask, 0, 104, 160, 86, 46, expected);
+    EXPECT_EQ(window.Window().Image(), expected);
 }
 
-TEST_F(CallOut, ComesUpBesideTheClockAboveTheOthersAndWritesNoStackingChoice) {
+// ---------------------------------------------------------------------------
+// The call-outs: a window made afresh for each, beside the clock.
+
+class CallOuts : public ::testing::Test {
+protected:
+    VirtualPlatform vp;
+    Voice voice{vp.sound, vp.clock, vp.folder.File("wav")};
+    platform::Form clock{"Tessuri"};
+    CallOutWindows callOuts{vp.pump, voice, clock};
+};
+
+TEST_F(CallOuts, AnActivationDuringTheCallOutClosesTheWindowOnlyAfterIt) {
+    // Qt's offscreen platform activates a window as soon as it is shown,
+    // which is while the call-out still holds the thread.
+    callOuts.Present({CallOutKind::kAlarm, Character::kRumika});
+    ASSERT_TRUE(callOuts.Waiting());
+    EXPECT_EQ(vp.log.back(), "sleep 3000");
+    for (int i = 0; i < 50 && callOuts.Waiting(); ++i) QCoreApplication::processEvents();
+    EXPECT_FALSE(callOuts.Waiting());
+}
+
+TEST_F(CallOuts, ANewCallOutReplacesOneStillWaitingToClose) {
+    callOuts.Present({CallOutKind::kAlarm, Character::kRumika});
+    ASSERT_TRUE(callOuts.Waiting());
+    vp.log.clear();
+    callOuts.Present({CallOutKind::kCountdown, Character::kShiore});
+    ASSERT_TRUE(callOuts.Waiting());
+    EXPECT_EQ(vp.log.back(), "sleep 3000");
+    EXPECT_TRUE(callOuts.Waiting()->Window().Visible());
+}
+
+TEST(CallOutOnTheClock, ComesUpBesideTheClockAboveTheOthersAndWritesNoStackingChoice) {
     struct Case {
-        int16_t kind;
+        CallOutKind kind;
         const char* heard;  // what the call-out plays before its three seconds
     };
-    for (const Case c : {Case{0, "mci open"}, Case{1, "play 0201 0"}}) {
-        SCOPED_TRACE(c.kind);
-        app.setting.CallOutKind = c.kind;
-        app.setting.CallOutCharacter = 2;
-        app.clockWindow->window.Move(500, 300, frmClock::kWidth, frmClock::kHeight);
-        vp.profile.calls.clear();
-        vp.log.clear();
-        frmChar::Load(app);
-        ASSERT_TRUE(app.charWindow);
-        frmChar& w = *app.charWindow;
-        const platform::Rect r = w.window.GetWindowRect();
+    ClockRig rig;
+    rig.Start(10, 0, 0);
+    rig.KeepStageBare();
+    for (const Case c : {Case{CallOutKind::kAlarm, "clip open 0193"}, Case{CallOutKind::kCountdown, "play 0201 wait"}}) {
+        SCOPED_TRACE(c.heard);
+        rig.program.Window().Window().Move(500, 300, ClockWindow::kWidth, ClockWindow::kHeight);
+        rig.vp.profile.calls.clear();
+        rig.vp.log.clear();
+        rig.program.CallOuts().Present({c.kind, Character::kYatsuha});
+        CallOutWindow* w = rig.program.CallOuts().Waiting();
+        ASSERT_TRUE(w);
+        const platform::Rect r = w->Window().GetWindowRect();
         EXPECT_EQ(r.left, 556);
         EXPECT_EQ(r.top, 300);
         EXPECT_EQ(r.right - r.left, 208);
         EXPECT_EQ(r.bottom - r.top, 224);
-        EXPECT_TRUE(w.window.StaysOnTop());
-        EXPECT_TRUE(w.window.Visible());
-        for (const auto& call : vp.profile.calls) EXPECT_FALSE(call.write) << call.key;
+        EXPECT_TRUE(w->Window().StaysOnTop());
+        EXPECT_TRUE(w->Window().Visible());
+        for (const auto& call : rig.vp.profile.calls) EXPECT_FALSE(call.write) << call.key;
         // The line, then three seconds with the finished picture.
-        const auto heard = std::find_if(vp.log.begin(), vp.log.end(),
-                                        [&](const std::string& l) { return l.starts_with(c.heard); });
-        ASSERT_NE(heard, vp.log.end());
-        if (c.kind == 0) EXPECT_NE(heard->find("0193.wav"), std::string::npos);
-        EXPECT_EQ(vp.log.back(), "sleep 3000");
-        EXPECT_FALSE(app.clockWindow->window.StaysOnTop());
+        EXPECT_NE(std::find(rig.vp.log.begin(), rig.vp.log.end(), c.heard), rig.vp.log.end());
+        EXPECT_EQ(rig.vp.log.back(), "sleep 3000");
+        EXPECT_FALSE(rig.program.Window().Window().StaysOnTop());
+        EXPECT_FALSE(rig.program.WindowStacking().ClockOnTop());
         // Activation closes it and lets the program forget it.
-        w.Form_Activate();
-        EXPECT_FALSE(app.charWindow);
+        w->Window().onActivate();
+        EXPECT_FALSE(rig.program.CallOuts().Waiting());
     }
-}
-
-TEST_F(CallOut, AnActivationDuringTheLoadClosesTheWindowOnlyAfterIt) {
-    // Qt's offscreen platform activates a window as soon as it is shown,
-    // which is while the load still holds the thread.
-    frmChar::Load(app);
-    ASSERT_TRUE(app.charWindow);
-    EXPECT_EQ(vp.log.back(), "sleep 3000");
-    for (int i = 0; i < 50 && app.charWindow; ++i) QCoreApplication::processEvents();
-    EXPECT_FALSE(app.charWindow);
-}
-
-TEST_F(CallOut, ANewCallOutReplacesOneStillWaitingToClose) {
-    frmChar::Load(app);
-    const frmChar* first = app.charWindow.get();
-    ASSERT_TRUE(first);
-    vp.log.clear();
-    frmChar::Load(app);
-    ASSERT_TRUE(app.charWindow);
-    EXPECT_EQ(vp.log.back(), "sleep 3000");
-    EXPECT_TRUE(app.charWindow->window.Visible());
 }
 
 }  // namespace

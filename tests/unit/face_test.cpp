@@ -1,15 +1,19 @@
 // The time on the face, on virtual time: which digits, which AM/PM sign,
-// when the colon shows, and when the face is redrawn at all.
+// when the colon shows, when the face is redrawn at all, and which picture
+// the small sign shows.  The face draws into picture areas of a window of
+// its own, from pictures whose every cell has a colour of its own.
 #include <gtest/gtest.h>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
+#include <string>
+
+#include "face/ClockFace.h"
+#include "platform/Form.h"
 #include "support/VirtualPlatform.h"
 
 namespace {
 
 using platform::Picture;
-using testing_support::VirtualPlatform;
+using testing_support::VirtualClock;
 
 // A strip whose digit cells are filled with distinct colours, so that any
 // cell copied to the face can be told apart from every other.
@@ -21,41 +25,46 @@ Picture Strip(int digits, uint32_t base) {
     return p;
 }
 
+FacePictures DistinctPictures() {
+    FacePictures p;
+    p.hourTens = Strip(2, 0x100000);
+    p.hourUnits = Strip(10, 0x200000);
+    p.minuteTens = Strip(6, 0x300000);
+    p.minuteUnits = Strip(10, 0x400000);
+    p.colonOn = Picture(12, 26, 0x500001);
+    p.colonOff = Picture(12, 26, 0x500000);
+    p.am = Picture(31, 26, 0x600001);
+    p.pm = Picture(31, 26, 0x600002);
+    p.signs = {Picture(22, 22, 0x700000), Picture(22, 22, 0x700001), Picture(22, 22, 0x700002)};
+    return p;
+}
+
+constexpr uint32_t kDigitBackground = 0x0A0B0C;
+
 class Face : public ::testing::Test {
 protected:
-    void Start(int h, int m, int s, int ms = 0) {
-        vp.clock.SetTime(h, m, s, ms);
-        app.clock.Main();
-        app.anime.StageInterval = 7;  // a bare stage: walks would hold the clock
-        frmClock& f = *app.clockWindow;
-        f.picHour00 = Strip(2, 0x100000);
-        f.picHour0 = Strip(10, 0x200000);
-        f.picMin00 = Strip(6, 0x300000);
-        f.picMin0 = Strip(10, 0x400000);
-        f.picKoron[0] = Picture(12, 26, 0x500001);
-        f.picKoron[1] = Picture(12, 26, 0x500000);
-        f.imgAMPMPicture[1] = Picture(31, 26, 0x600001);
-        f.imgAMPMPicture[2] = Picture(31, 26, 0x600002);
-        background = f.picTimr().Image();
-    }
+    Face() { digits.SetPicture(Picture(92, 26, kDigitBackground)); }
+
     // "hh:mm" and whether the colon shows, as the digit area has them now.
     std::string Shown() {
-        const Picture& img = app.clockWindow->picTimr().Image();
-        if (img == background) return "blank";
+        const Picture& img = digits.Image();
+        if (img == digits.GetPicture()) return "blank";
         auto digit = [&](int x, uint32_t base) { return static_cast<char>('0' + (img.Pixel(x + 5, 5) - base)); };
-        std::string s{digit(0, 0x100000), digit(20, 0x200000), img.Pixel(45, 5) == 0x500001 ? ':' : ' ',
-                      digit(52, 0x300000), digit(72, 0x400000)};
-        return s;
+        return {digit(0, 0x100000), digit(20, 0x200000), img.Pixel(45, 5) == 0x500001 ? ':' : ' ',
+                digit(52, 0x300000), digit(72, 0x400000)};
     }
-    std::string Sign() {
-        const Picture& p = app.clockWindow->imgAMPM(0).GetPicture();
+    std::string AmPm() {
+        const Picture& p = amPm.GetPicture();
         if (p.Empty()) return "none";
-        return p.Pixel(0, 0) == 0x600001 ? "AM" : "PM";
+        return p.Pixel(0, 0) == 0x600001 ? "AM" : p.Pixel(0, 0) == 0x600002 ? "PM" : "?";
     }
 
-    VirtualPlatform vp;
-    Application app{vp.view};
-    Picture background;
+    VirtualClock clock;
+    platform::Form window{"face"};
+    platform::PictureBox& sign = window.AddPictureBox(14, 12, 22, 22);
+    platform::PictureBox& amPm = window.AddPictureBox(36, 12, 31, 26);
+    platform::PictureBox& digits = window.AddPictureBox(67, 12, 92, 26);
+    ClockFace face{clock, {digits, amPm, sign}, DistinctPictures()};
 };
 
 struct TimeCase {
@@ -70,71 +79,61 @@ TEST_F(Face, ShowsTwelveHourTimeAndBlinksTheColon) {
         {12, 0, 0, "12 00", "PM"},   {12, 30, 15, "12:30", "PM"}, {13, 5, 20, "01 05", "PM"},
         {23, 59, 58, "11 59", "PM"}, {9, 7, 3, "09:07", "AM"},
     };
-    Start(0, 0, 0, 500);
     for (const TimeCase& c : cases) {
-        vp.clock.SetTime(c.h, c.m, c.s, 50);
-        app.clock.UpdateClockDisplay();
+        clock.SetTime(c.h, c.m, c.s, 50);
+        face.UpdateClockDisplay();
         EXPECT_EQ(Shown(), c.shown) << c.h << ":" << c.m << ":" << c.s;
-        EXPECT_EQ(Sign(), c.sign) << c.h << ":" << c.m << ":" << c.s;
+        EXPECT_EQ(AmPm(), c.sign) << c.h << ":" << c.m << ":" << c.s;
     }
 }
 
-TEST_F(Face, NoonComesOneSecondAfterElevenFiftyNine) {
-    Start(11, 59, 58, 950);
-    vp.pump.RunFor(200);
-    EXPECT_EQ(Shown(), "11:59");
-    EXPECT_EQ(Sign(), "AM");
-    vp.pump.RunFor(1000);
-    EXPECT_EQ(Shown(), "12 00");
-    EXPECT_EQ(Sign(), "PM");
-}
-
-TEST_F(Face, StartedDuringSecondZeroStaysBlankUntilSecondOne) {
-    Start(10, 20, 0, 0);
-    vp.pump.RunFor(950);
+TEST_F(Face, DuringSecondZeroOfTheFirstRedrawNothingIsDrawn) {
+    // The face has drawn nothing yet and counts second zero as drawn: the
+    // digits stay as they are and the AM/PM area stays see-through.
+    clock.SetTime(10, 20, 0, 900);
+    face.UpdateClockDisplay();
     EXPECT_EQ(Shown(), "blank");
-    EXPECT_EQ(Sign(), "none");
-    vp.pump.RunFor(100);
+    EXPECT_EQ(AmPm(), "none");
+    clock.SetTime(10, 20, 1, 2);
+    face.UpdateClockDisplay();
     EXPECT_EQ(Shown(), "10:20");
-    EXPECT_EQ(Sign(), "AM");
+    EXPECT_EQ(AmPm(), "AM");
 }
 
-TEST_F(Face, RedrawsOncePerSecondAndFollowsClockJumpsAtTheNextSecond) {
-    Start(10, 0, 5, 100);
-    vp.pump.RunFor(100);
+TEST_F(Face, RedrawsOnlyWhenTheSecondHasChangedAndThenFollowsAClockSetBack) {
+    clock.SetTime(10, 0, 5, 100);
+    face.UpdateClockDisplay();
     EXPECT_EQ(Shown(), "10:00");
     // A mark in the digit area survives every call within the same second.
-    app.clockWindow->picTimr().Image().SetPixel(5, 5, 0x777777);
-    for (int i = 0; i < 5; ++i) app.clock.UpdateClockDisplay();
-    vp.pump.RunFor(500);
-    EXPECT_EQ(app.clockWindow->picTimr().Image().Pixel(5, 5), 0x777777u);
+    digits.Image().SetPixel(5, 5, 0x777777);
+    for (int ms : {200, 500, 999}) {
+        clock.SetTime(10, 0, 5, ms);
+        face.UpdateClockDisplay();
+    }
+    EXPECT_EQ(digits.Image().Pixel(5, 5), 0x777777u);
     // The clock is set back an hour, keeping the second: nothing until it
-    // changes, and then within a second.
-    vp.clock.SetTime(9, 0, 5, 800);
-    vp.pump.RunFor(150);
-    EXPECT_EQ(app.clockWindow->picTimr().Image().Pixel(5, 5), 0x777777u);
-    vp.pump.RunFor(1000);
+    // changes, and then the hour set.
+    clock.SetTime(9, 0, 5, 800);
+    face.UpdateClockDisplay();
+    EXPECT_EQ(digits.Image().Pixel(5, 5), 0x777777u);
+    clock.SetTime(9, 0, 6, 3);
+    face.UpdateClockDisplay();
     EXPECT_EQ(Shown(), "09 00");
 }
 
-TEST_F(Face, RestingClockWakesJustAfterEachSecond) {
-    // One wake-up a second, a few milliseconds after the second changes.
-    Start(8, 0, 0, 400);
-    vp.pump.fired = 0;
-    int redraws = 0;
-    platform::Picture last = app.clockWindow->picTimr().Image();
-    for (int step = 0; step < 100; ++step) {  // 10 s in 100 ms steps
-        vp.pump.RunFor(100);
-        const platform::LocalTime t = vp.clock.Now();
-        const platform::Picture& now = app.clockWindow->picTimr().Image();
-        if (now != last) {
-            ++redraws;
-            EXPECT_LE(t.millisecond, 100) << "redrawn late in second " << t.second;
-        }
-        last = now;
+TEST_F(Face, TheSignAreaShowsThePictureOfTheSignAndStartsIdle) {
+    EXPECT_EQ(face.ShownSign(), Sign::kIdle);
+    EXPECT_EQ(sign.GetPicture().Pixel(0, 0), 0x700000u);
+    struct Case {
+        Sign sign;
+        uint32_t colour;  // of its picture in DistinctPictures()
+    };
+    for (const Case c : {Case{Sign::kAlarm, 0x700001}, Case{Sign::kCountdown, 0x700002}, Case{Sign::kIdle, 0x700000},
+                         Case{Sign::kCountdown, 0x700002}}) {
+        face.ShowSign(c.sign);
+        EXPECT_EQ(face.ShownSign(), c.sign);
+        EXPECT_EQ(sign.GetPicture().Pixel(0, 0), c.colour) << static_cast<int>(c.sign);
     }
-    EXPECT_EQ(redraws, 10);
-    EXPECT_LE(vp.pump.fired, 11);
 }
 
 }  // namespace

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <string>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
-#include "platform/IniFile.h"
+#include "app/Program.h"
+#include "support/ClockRig.h"
 #include "support/VirtualPlatform.h"
 
 namespace {
 
+using testing_support::ClockRig;
 using testing_support::VirtualPlatform;
 
 std::string StoredMute(VirtualPlatform& vp) {
@@ -21,21 +21,21 @@ std::string StoredMute(VirtualPlatform& vp) {
 TEST(Mute, IsWrittenOnlyWhenChosenAndReadBackAtTheNextStart) {
     VirtualPlatform vp;
     {
-        Application app(vp.view);
+        Program program(vp.view);
         vp.clock.SetTime(10, 0, 0);
-        app.clock.Main();
-        EXPECT_FALSE(app.voice.Mute);
+        program.Start();
+        EXPECT_FALSE(program.VoiceClips().Muted());
         EXPECT_EQ(StoredMute(vp), "<missing>") << "a start must not add the key";
-        app.clockWindow->mnuMute_Click();
-        EXPECT_TRUE(app.voice.Mute);
+        program.ToggleMute();
+        EXPECT_TRUE(program.VoiceClips().Muted());
         EXPECT_EQ(StoredMute(vp), "True");
     }
     {
-        Application app(vp.view);
-        app.clock.Main();
-        EXPECT_TRUE(app.voice.Mute);
-        app.clockWindow->mnuMute_Click();
-        EXPECT_FALSE(app.voice.Mute);
+        Program program(vp.view);
+        program.Start();
+        EXPECT_TRUE(program.VoiceClips().Muted());
+        program.ToggleMute();
+        EXPECT_FALSE(program.VoiceClips().Muted());
         EXPECT_EQ(StoredMute(vp), "False");
     }
 }
@@ -50,27 +50,26 @@ class MutedClock : public ::testing::TestWithParam<MuteCase> {};
 
 TEST_P(MutedClock, StageAndTimeSignalFollowTheChoiceAndTheAlarmAlwaysSounds) {
     const MuteCase& c = GetParam();
-    VirtualPlatform vp;
-    Application app(vp.view);
-    vp.folder.Write("Tessuri.ini", std::string("[Setting]\nMute=") + (c.muted ? "True" : "False") +
-                                       "\n[Alerm]\nAMPM=True\nHour=10\nMinute=03\nEnabled=1\nEve=False\n");
-    vp.clock.SetTime(10, 0, 0);
-    app.clock.Main();
-    app.anime.StageInterval = 0;  // a whole five-minute cycle, with the alarm inside it
-    vp.pump.RunFor(5 * 60'000 + 5'000);
-    const std::size_t stagePlays = vp.sound.plays.size();
-    app.clockWindow->picAnimeStage_Click();
-    const std::size_t spoken = vp.sound.plays.size() - stagePlays;
+    ClockRig rig;
+    rig.Start(10, 0, 0,
+              std::string("[Setting]\nMute=") + (c.muted ? "True" : "False") +
+                  "\n[Alerm]\nAMPM=True\nHour=10\nMinute=03\nEnabled=1\nEve=False\n");
+    rig.program.StageSchedule().SetCycle(0);  // a whole five-minute cycle, with the alarm inside it
+    rig.vp.pump.RunFor(5 * 60'000 + 5'000);
+    const std::size_t stagePlays = rig.vp.sound.plays.size();
+    rig.program.Window().StageArea().onClick();  // a click on the stage speaks the time
+    const std::size_t spoken = rig.vp.sound.plays.size() - stagePlays;
 
     EXPECT_EQ(stagePlays == 0, c.muted) << stagePlays << " stage clips";
     EXPECT_EQ(spoken == 0, c.muted) << spoken << " words";
-    const auto alarmOpens = std::count_if(vp.sound.commands.begin(), vp.sound.commands.end(),
-                                          [](const std::string& s) { return s.starts_with("open \""); });
+    const std::vector<std::string>& calls = rig.vp.sound.clipCalls;
+    const auto alarmOpens =
+        std::count_if(calls.begin(), calls.end(), [](const std::string& s) { return s.starts_with("open "); });
     EXPECT_EQ(alarmOpens, 1) << "the alarm's line must sound, muted or not";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MutedClock,
                          ::testing::Values(MuteCase{"Muted", true}, MuteCase{"NotMuted", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

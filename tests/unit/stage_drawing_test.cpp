@@ -1,25 +1,28 @@
 // Drawing on the stage: which stage pixels a frame changes and to what, for
 // walks that start and end off the stage, poses drawn over each other, and
-// clearing.  Small made-up pictures make every pixel's origin visible.
+// clearing.  A made-up background with a colour for every pixel shows where
+// each stage pixel came from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
-#include "anime/frmImageBuffer.h"
-#include "app/Application.h"
-#include "app/frmClock.h"
-#include "support/VirtualPlatform.h"
+#include "platform/Form.h"
+#include "stage/StageCanvas.h"
 
 namespace {
 
 using platform::Picture;
-using testing_support::VirtualPlatform;
 
 constexpr int kStageW = 212;
 constexpr int kStageH = 100;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kStale = 0xABCDEF;  // what the stage held before the draw
+// The character drawn: its frames 1 to 4 reach column 57 of their 60, its
+// frame 5 column 0, so frames cut at the stage's edges still show (each
+// case checks whether any of its pixels reach the stage).
+constexpr Character kWho = Character::kRumika;
 
 // Background: a colour of each column and row, with white and black pixels
 // sprinkled in, since those are the values a broken mask blit gets wrong.
@@ -29,121 +32,120 @@ uint32_t Background(int x, int y) {
     return 0x100000u + static_cast<uint32_t>(x) * 256u + static_cast<uint32_t>(y);
 }
 
-// The character of frame f covers a different shape in each frame, and its
-// last four columns, so a frame cut at the stage's edge still shows.
-bool Covered(int f, int fx, int y) {
-    return (fx >= 5 + 3 * f && fx < 40 + 2 * f && y >= 10 && y < 90) || (fx >= 56 && y < 50);
-}
-uint32_t SpriteColour(int f, int fx, int y) {
-    return 0x200000u * static_cast<uint32_t>(f + 1) + static_cast<uint32_t>(fx) * 256u + static_cast<uint32_t>(y);
+Picture BackgroundPicture() {
+    Picture bg(kStageW, kStageH);
+    for (int y = 0; y < kStageH; ++y)
+        for (int x = 0; x < kStageW; ++x) bg.SetPixel(x, y, Background(x, y));
+    return bg;
 }
 
 struct Draw {
     int x, frame, trail;
 };
 
-// What the stage must show after the draws, from a stage full of kStale.
-Picture Expected(const std::vector<Draw>& draws) {
-    Picture out(kStageW, kStageH, kStale);
-    for (const Draw& d : draws)
-        for (int sx = std::max(0, d.x - d.trail); sx < std::min(kStageW, d.x + 60); ++sx)
-            for (int y = 0; y < kStageH; ++y) {
-                const int fx = sx - d.x;
-                const bool sprite = fx >= 0 && Covered(d.frame, fx, y);
-                out.SetPixel(sx, y, sprite ? SpriteColour(d.frame, fx, y) : Background(sx, y));
-            }
-    return out;
-}
-
 class StageDrawing : public ::testing::Test {
 protected:
     StageDrawing() {
-        app.clock.Main();
-        Picture bg(kStageW, kStageH);
-        for (int y = 0; y < kStageH; ++y)
-            for (int x = 0; x < kStageW; ++x) bg.SetPixel(x, y, Background(x, y));
-        app.clockWindow->picAnimeStage().SetPicture(bg);
-        frmImageBuffer& store = app.anime.ImageBuffer();
-        store.picScreenBuffer = bg;
-        Picture sheet(360, kStageH, kWhite), mask(360, kStageH, kWhite);
-        for (int f = 0; f < 6; ++f)
-            for (int y = 0; y < kStageH; ++y)
-                for (int fx = 0; fx < 60; ++fx)
-                    if (Covered(f, fx, y)) {
-                        sheet.SetPixel(60 * f + fx, y, SpriteColour(f, fx, y));
-                        mask.SetPixel(60 * f + fx, y, kBlack);
-                    }
-        app.anime.StageChar = 3;
-        store.picChar[3] = sheet;
-        store.picCharMask[3] = mask;
-        stage().Image() = Picture(kStageW, kStageH, kStale);
+        stage.SetPicture(BackgroundPicture());
+        // The character's own sheet and mask, as the drawing loads them.
+        SpriteStore& store = canvas.Store();
+        store.Hold(kWho);
+        sheet = store.Sheet();
+        mask = store.Mask();
+        stage.Image() = Picture(kStageW, kStageH, kStale);
     }
-    platform::PictureBox& stage() { return app.clockWindow->picAnimeStage(); }
 
-    VirtualPlatform vp;
-    Application app{vp.view};
+    // What the stage must show after the draws, from a stage full of
+    // kStale: the sheet's pixel where the mask is black, the background
+    // elsewhere in the strip.  *spritePixels counts the sheet's pixels.
+    Picture Expected(const std::vector<Draw>& draws, int* spritePixels) const {
+        Picture out(kStageW, kStageH, kStale);
+        *spritePixels = 0;
+        for (const Draw& d : draws)
+            for (int sx = std::max(0, d.x - d.trail); sx < std::min(kStageW, d.x + 60); ++sx)
+                for (int y = 0; y < kStageH; ++y) {
+                    const int fx = sx - d.x;
+                    const bool sprite = fx >= 0 && mask.Pixel(60 * d.frame + fx, y) == kBlack;
+                    *spritePixels += sprite ? 1 : 0;
+                    out.SetPixel(sx, y, sprite ? sheet.Pixel(60 * d.frame + fx, y) : Background(sx, y));
+                }
+        return out;
+    }
+
+    platform::Form window{"stage"};
+    platform::PictureBox& stage = window.AddPictureBox(9, 59, kStageW, kStageH);
+    StageCanvas canvas{stage};
+    Picture sheet, mask;
 };
 
 struct DrawCase {
     const char* name;
     std::vector<Draw> draws;
+    bool spriteShows;  // some of the character's pixels reach the stage
 };
 void PrintTo(const DrawCase& c, std::ostream* os) { *os << c.name; }
 
 class StageDraws : public StageDrawing, public ::testing::WithParamInterface<DrawCase> {};
 
 TEST_P(StageDraws, ChangeExactlyTheStripOnTheStage) {
-    for (const Draw& d : GetParam().draws)
-        app.anime.DrawStageFrame(d.x, static_cast<int16_t>(d.frame), d.trail);
-    EXPECT_TRUE(stage().Image() == Expected(GetParam().draws));
+    int spritePixels = 0;
+    const Picture expected = Expected(GetParam().draws, &spritePixels);
+    ASSERT_EQ(spritePixels > 0, GetParam().spriteShows) << "the case does not show what it is named for";
+    for (const Draw& d : GetParam().draws) canvas.DrawStageFrame(kWho, d.x, d.frame, d.trail);
+    EXPECT_TRUE(stage.Image() == expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StageDraws,
-    ::testing::Values(DrawCase{"WholeStripLeftOfTheStageChangesNothing", {{-60, 0, 4}}},
-                      DrawCase{"OnlyTheLastFourColumnsEnter", {{-56, 0, 4}}},
-                      DrawCase{"WalkingInWipesWhatWasLeft", {{-8, 0, 4}, {-4, 0, 4}, {0, 0, 4}, {4, 0, 4}, {8, 0, 4}}},
-                      DrawCase{"AtTheRightEdgeOnlyTheTrailIsWiped", {{212, 5, 4}}},
-                      DrawCase{"PastTheRightEdgeNothingChanges", {{216, 5, 4}}},
-                      DrawCase{"PartlyOffTheRightEdge", {{180, 5, 4}}},
-                      DrawCase{"ASecondPoseReplacesTheFirst", {{35, 1, 0}, {35, 2, 0}}},
-                      DrawCase{"PosesAtTheThreePlaces", {{35, 1, 0}, {76, 2, 0}, {117, 3, 0}, {117, 4, 0}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(
+        DrawCase{"WholeStripLeftOfTheStageChangesNothing", {{-60, 0, 4}}, false},
+        DrawCase{"OnlyTheLastFourColumnsEnter", {{-56, 1, 4}}, true},
+        DrawCase{"WalkingInWipesWhatWasLeft", {{-8, 0, 4}, {-4, 0, 4}, {0, 0, 4}, {4, 0, 4}, {8, 0, 4}}, true},
+        DrawCase{"AtTheRightEdgeOnlyTheTrailIsWiped", {{212, 5, 4}}, false},
+        DrawCase{"PastTheRightEdgeNothingChanges", {{216, 5, 4}}, false},
+        DrawCase{"PartlyOffTheRightEdge", {{180, 5, 4}}, true},
+        DrawCase{"ASecondPoseReplacesTheFirst", {{35, 1, 0}, {35, 2, 0}}, true},
+        DrawCase{"PosesAtTheThreePlaces", {{35, 1, 0}, {76, 2, 0}, {117, 3, 0}, {117, 4, 0}}, true}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(StageDrawing, PastTheRightEdgeLeavesTheStageAsItWas) {
-    const Picture before = stage().Image();
-    app.anime.DrawStageFrame(216, 5, 4);
-    app.anime.DrawStageFrame(236, 5, 4);
-    EXPECT_TRUE(stage().Image() == before);
+    const Picture before = stage.Image();
+    canvas.DrawStageFrame(kWho, 216, 5, 4);
+    canvas.DrawStageFrame(kWho, 236, 5, 4);
+    EXPECT_TRUE(stage.Image() == before);
 }
 
 TEST_F(StageDrawing, ClearingBringsBackTheBareBackground) {
-    app.anime.DrawStageFrame(35, 1, 0);
-    app.anime.DrawStageFrame(152, 5, 4);
-    app.anime.ClearStage();
-    EXPECT_TRUE(stage().Image() == stage().GetPicture());
-    EXPECT_TRUE(stage().Image() == app.anime.ImageBuffer().picScreenBuffer);
+    canvas.DrawStageFrame(kWho, 35, 1, 0);
+    canvas.DrawStageFrame(kWho, 152, 5, 4);
+    canvas.ClearStage();
+    EXPECT_TRUE(stage.Image() == stage.GetPicture());
+    EXPECT_TRUE(stage.Image() == canvas.Store().Background());
 }
 
-TEST(StageStore, CleanBackgroundIsTheStagePictureAndOnlyTheStageCharactersSheetsAreHeld) {
-    VirtualPlatform vp;
-    Application app(vp.view);
-    app.clock.Main();
-    EXPECT_FALSE(app.imageBuffer);  // made by the first drawing, not before
-    for (int c : {0, 1, 2, 3, 4, 2}) {
-        app.anime.StageChar = static_cast<int16_t>(c);
-        app.anime.DrawStageFrame(35, 1, 0);
-        ASSERT_TRUE(app.imageBuffer);
-        EXPECT_TRUE(app.imageBuffer->picScreenBuffer == app.clockWindow->picAnimeStage().GetPicture());
-        for (int i = 0; i < 5; ++i) {
-            const frmImageBuffer& store = *app.imageBuffer;
-            if (i == c) {
-                EXPECT_EQ(store.picChar[i].Width(), 360) << "character " << c;
-                EXPECT_NE(store.picChar[i], store.picCharMask[i]) << "character " << c;
-            } else {
-                EXPECT_TRUE(store.picChar[i].Empty() && store.picCharMask[i].Empty())
-                    << "character " << i << " still held while " << c << " is on the stage";
-            }
+TEST(StageStore, TakesTheStageAsItIsAtTheFirstDrawingAndHoldsOnlyTheCharacterOnTheStage) {
+    platform::Form window("stage");
+    platform::PictureBox& stage = window.AddPictureBox(9, 59, kStageW, kStageH);
+    stage.SetPicture(Picture(kStageW, kStageH, 0x123456));
+    StageCanvas canvas(stage);
+    // The picture the stage has by the first drawing is the clean background.
+    stage.SetPicture(BackgroundPicture());
+    std::vector<Picture> sheets(kCharacterCount);
+    for (Character c : {Character::kRumika, Character::kShiore, Character::kYatsuha, Character::kPelulu,
+                        Character::kMazeri, Character::kYatsuha}) {
+        SCOPED_TRACE(NameOf(c));
+        canvas.DrawStageFrame(c, 35, 1, 0);
+        const SpriteStore& store = canvas.Store();
+        EXPECT_TRUE(store.Background() == BackgroundPicture());
+        EXPECT_EQ(store.Held(), c);
+        EXPECT_EQ(store.Sheet().Width(), 360);
+        EXPECT_NE(store.Sheet(), store.Mask());
+        Picture& first = sheets[static_cast<std::size_t>(IndexOf(c))];
+        if (first.Empty()) {
+            for (const Picture& other : sheets) EXPECT_NE(other, store.Sheet()) << "another character's sheet";
+            first = store.Sheet();
+        } else {
+            EXPECT_EQ(first, store.Sheet()) << "the character's own sheet again";
         }
     }
 }
