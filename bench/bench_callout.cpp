@@ -17,21 +17,27 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <QApplication>
 #include <QCoreApplication>
-#include <optional>
+#include <QEvent>
+#include <QWidget>
 
-#include "app/frmClock.h"
-#include "callout/frmChar.h"
+#include "callout/CallOutWindow.h"
 #include "clock_rig.h"
 #include "platform/QtApp.h"
+#include "voice/ClipCatalogue.h"
 
 namespace {
 
 using Steady = std::chrono::steady_clock;
+
+constexpr int kLeft = 100;
+constexpr int kTop = 100;
 
 void Print(const char* key, const std::vector<double>& values) {
     std::printf("%s", key);
@@ -41,37 +47,91 @@ void Print(const char* key, const std::vector<double>& values) {
 
 double Ms(Steady::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-std::string Settings(bool pose) {
+std::string IniText(bool pose) {
     // A pose phase needs its minute (the runner fakes it); otherwise the
     // stage stays bare.
-    return std::string("[Setting]\nLeft=100\nTop=100\nChar1=True\nEvent=") + (pose ? "3" : "7") + "\n";
+    return "[Setting]\nLeft=" + std::to_string(kLeft) + "\nTop=" + std::to_string(kTop) +
+           "\nChar1=True\nEvent=" + (pose ? "3" : "7") + "\n";
 }
 
 // Puts the one clip a measure needs into the rig's voice folder.
 void WithClip(ClockRig& rig, int clip, double seconds) {
     std::filesystem::create_directories(rig.folder + "/wav");
-    WriteTone(rig.folder + "/wav/" + mdlClockVoice::ClipName(clip), seconds);
-    rig.app.voice.BuildVoiceTables();
+    WriteTone(rig.folder + "/wav/" + clips::FileName(clip), seconds);
 }
 
+// What the clock window shows, as seen from its paint events on the UI
+// thread, for a watcher on another thread: the second the digit area last
+// painted (-1 before the first), and whether another window of the program
+// (the call-out) has come up.
+class FaceWatch final : public QObject {
+public:
+    explicit FaceWatch(ClockRig& rig) : rig_(rig) {
+        ClockWindow& clock = rig.program.Window();
+        const platform::Rect g = clock.Digits().Geometry();
+        const QRect place(g.left, g.top, g.right - g.left, g.bottom - g.top);
+        for (QWidget* w : QApplication::allWidgets()) {
+            if (w->isWindow() || w->geometry() != place) continue;
+            if (w->window()->winId() != clock.Window().NativeId()) continue;
+            digits_ = w;
+            clockWindow_ = w->window();
+        }
+        if (!digits_) {
+            std::fprintf(stderr, "bench_callout: the clock's digit area was not found\n");
+            std::exit(1);
+        }
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~FaceWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    std::atomic<int> shownSecond{-1};
+    std::atomic<bool> otherWindowShown{false};
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint && object == digits_) {
+            // The face reads the clock just before it paints.  The colon is
+            // lit in odd seconds; a paint that does not show this second's
+            // colon (a second changed in between, an expose) is not it.
+            const int second = rig_.machine.clock.Now().second;
+            ClockFace& face = rig_.program.Face();
+            const bool lit = rig_.program.Window().Digits().Image().Crop(40, 0, 12, 26) == face.Pictures().colonOn;
+            if (lit == (second % 2 != 0)) shownSecond.store(second, std::memory_order_relaxed);
+        }
+        if (event->type() == QEvent::Show && object->isWidgetType()) {
+            const auto* w = static_cast<QWidget*>(object);
+            if (w->isWindow() && w != clockWindow_) otherWindowShown = true;
+        }
+        return false;
+    }
+
+private:
+    ClockRig& rig_;
+    QWidget* digits_ = nullptr;
+    QWidget* clockWindow_ = nullptr;
+};
+
 [[noreturn]] void Line(bool pose) {
-    ClockRig rig(Settings(pose));
-    Application& app = rig.app;
-    WithClip(rig, 196, 6.0);
+    ClockRig rig(IniText(pose));
+    Program& program = rig.program;
+    WithClip(rig, clips::CountdownLine(program.NextCallOut().speaker), 6.0);
     // Let the stage enter its phase before the line begins.
     for (int i = 0; i < 150; ++i) {
         QCoreApplication::processEvents();
         rig.machine.pump.Sleep(10);
     }
-    app.clock.StartCountdown(1);
-    app.clock.TimerDeadline = static_cast<int64_t>(rig.machine.clock.TickCount()) + Clock::kEarlyStartMs;
+    FaceWatch watch(rig);
+    // A one-minute countdown whose tick count is then moved to the start of
+    // its line: the next check begins it.
+    program.CountdownTimer().Start(1);
+    rig.clock.aheadMs = 60 * 1000 - Countdown::kEarlyStartMs;
 
     // A watcher beside the UI thread sees each change of the second and the
-    // moment the face has drawn it.  The line ends where the call-out begins.
+    // moment the face has painted it.  The line ends where the call-out
+    // begins.
     std::atomic<bool> done{false};
     std::vector<double> lags;
     std::thread watcher([&] {
-        std::atomic_ref<int16_t> drawn(app.clock.LastSecondDrawn);
         int last = rig.machine.clock.Now().second;
         std::optional<Steady::time_point> changed;
         while (!done) {
@@ -80,7 +140,7 @@ void WithClip(ClockRig& rig, int clip, double seconds) {
                 last = now;
                 changed = Steady::now();
             }
-            if (changed && drawn.load(std::memory_order_relaxed) == now) {
+            if (changed && watch.shownSecond.load(std::memory_order_relaxed) == now) {
                 lags.push_back(Ms(Steady::now() - *changed));
                 changed.reset();
             }
@@ -88,7 +148,7 @@ void WithClip(ClockRig& rig, int clip, double seconds) {
         }
     });
     std::thread stopper([&] {
-        while (!app.charWindow && !done) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (!watch.otherWindowShown && !done) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         done = true;
     });
     while (!done) {
@@ -102,23 +162,26 @@ void WithClip(ClockRig& rig, int clip, double seconds) {
 }
 
 [[noreturn]] void Mouth(int passes) {
-    ClockRig rig(Settings(false));
-    Application& app = rig.app;
-    WithClip(rig, 191, 60.0);
-    app.charWindow = std::make_unique<frmChar>(app);
-    frmChar& w = *app.charWindow;
-    w.window.SetBackground(w.picBG[0]);
-    w.window.Move(156, 100, frmChar::kWidth, frmChar::kHeight);
-    w.window.ShowOnScreen();
-    app.voice.MciOpenAndPlay(app.voice.WavPath + "0191.wav", &w);
+    ClockRig rig(IniText(false));
+    Voice& voice = rig.program.VoiceClips();
+    const int line = clips::AlarmLine(Character::kRumika);
+    WithClip(rig, line, 60.0);
+    // A call-out window of the benchmark's own, where the program's alarm
+    // call-out comes up, with the alarm's background.
+    CallOutWindow w(rig.machine.pump, voice, [](CallOutWindow&) {});
+    w.Window().SetBackground(
+        platform::LoadPicture("callout_bg0", CallOutWindow::kWidth, CallOutWindow::kHeight, 0xFFFFFF));
+    w.Window().Move(kLeft + CallOutWindow::kOffsetFromClock, kTop, CallOutWindow::kWidth, CallOutWindow::kHeight);
+    w.Window().ShowOnScreen();
+    voice.OpenAndPlay(line);
     std::vector<double> work;
-    int16_t frame = 0;
+    int frame = 0;
     for (int i = 0; i < passes; ++i) {
         const auto start = Steady::now();
-        if (!app.voice.MciIsPlaying(&w).value_or(false)) break;
+        if (!voice.IsPlaying().value_or(false)) break;
         w.DrawFace(frame);
         work.push_back(Ms(Steady::now() - start));
-        rig.machine.pump.Sleep(frmChar::kMouthFrameMs);
+        rig.machine.pump.Sleep(CallOutWindow::kMouthFrameMs);
         frame = frame == 0 ? 1 : 0;
     }
     Print("work-ms", work);

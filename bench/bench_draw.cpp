@@ -5,10 +5,10 @@
 //   DrawFace/<platform>           one face of the call-out's talking loop,
 //                                 composed and handed to the display server
 //   SpeakTime/overhead            the spoken time without the playing: the
-//                                 real sound layer (command words, WAV files
-//                                 read and decoded, four one-shot clips
-//                                 started and waited for) on an output that
-//                                 takes each clip and has played it at once
+//                                 real sound layer (WAV files read and
+//                                 decoded, four one-shot clips started and
+//                                 waited for) on an output that takes each
+//                                 clip and has played it at once
 //
 // Runs on whatever Qt platform QT_QPA_PLATFORM names (xcb inside a session;
 // offscreen otherwise). Google Benchmark options pass through.
@@ -21,10 +21,12 @@
 
 #include <QApplication>
 
-#include "app/frmClock.h"
-#include "callout/frmChar.h"
+#include "callout/CallOutWindow.h"
+#include "characters/Character.h"
 #include "clock_rig.h"
 #include "platform/QtApp.h"
+#include "voice/ClipCatalogue.h"
+#include "voice/Voice.h"
 
 namespace {
 
@@ -60,15 +62,14 @@ void SpeakTimeOverhead(benchmark::State& state, ClockRig& rig) {
     InstantOutput output;
     platform::SoundSystem sound(output);
     FixedClock clock(rig.machine.clock);
-    platform::Platform view{clock,         rig.machine.pump,    rig.machine.random, rig.machine.profile,
-                            rig.machine.process, sound, rig.machine.messages, rig.folder};
-    Application app(view);
-    app.anime.StageChar = 1;
-    app.voice.BuildVoiceTables();
-    // 15:45 in voice 1: PM, 3, the tens prefix of 40, 5; 0.6 s each.
+    Voice voice(sound, clock, rig.folder + "/wav");
+    // 15:45 in Shiore's voice: PM, 3, the tens before a unit of 40, 5; 0.6 s each.
+    constexpr Character kSpeaker = Character::kShiore;
     std::filesystem::create_directories(rig.folder + "/wav");
-    for (int clip : {40, 44, 64, 70}) WriteTone(rig.folder + "/wav/" + mdlClockVoice::ClipName(clip), 0.6);
-    for (auto _ : state) app.voice.SpeakTime();
+    for (int clip : {clips::Pm(kSpeaker), clips::Hour(kSpeaker, 3), clips::TensBeforeUnit(kSpeaker, 4),
+                     clips::UnitMinutes(kSpeaker, 5)})
+        WriteTone(rig.folder + "/wav/" + clips::FileName(clip), 0.6);
+    for (auto _ : state) voice.SpeakTime(kSpeaker);
     // Every word was found and read: no chime took a word's place.
     if (output.bytes != state.iterations() * 4 * 26460) state.SkipWithError("a word was not read from its file");
 }
@@ -83,24 +84,27 @@ int main(int argc, char** argv) {
 
     // Cycle code 7 has no phases: no tick walks or poses between the runs.
     ClockRig rig("[Setting]\nLeft=0\nTop=0\nChar1=True\nEvent=7\n");
-    Application& app = rig.app;
+    Program& program = rig.program;
     const std::string platform_name = QGuiApplication::platformName().toStdString();
 
     benchmark::RegisterBenchmark("UpdateClockDisplay/unchanged",
-                                 [&app](benchmark::State& s) {
-                                     app.clock.UpdateClockDisplay();
-                                     for (auto _ : s) app.clock.UpdateClockDisplay();
+                                 [&program](benchmark::State& s) {
+                                     ClockFace& face = program.Face();
+                                     face.UpdateClockDisplay();
+                                     for (auto _ : s) face.UpdateClockDisplay();
                                  })
         ->Unit(benchmark::kNanosecond);
-    // The call-out window held here, not as the program's call-out: its
-    // activation, which closes the program's call-out, leaves it alone.
-    frmChar callout(app);
-    callout.window.SetBackground(callout.picBG[0]);
-    callout.window.Move(frmClock::kWidth, 0, frmChar::kWidth, frmChar::kHeight);
-    callout.window.ShowOnScreen();
+    // A call-out window of its own, not one of the program's call-outs: its
+    // activation, which would close one of those, leaves it alone.  It shows
+    // the alarm's background, as a talking face does.
+    CallOutWindow callout(rig.machine.pump, program.VoiceClips(), [](CallOutWindow&) {});
+    callout.Window().SetBackground(
+        platform::LoadPicture("callout_bg0", CallOutWindow::kWidth, CallOutWindow::kHeight, 0xFFFFFF));
+    callout.Window().Move(ClockWindow::kWidth, 0, CallOutWindow::kWidth, CallOutWindow::kHeight);
+    callout.Window().ShowOnScreen();
     benchmark::RegisterBenchmark(("DrawFace/" + platform_name).c_str(),
                                  [&callout](benchmark::State& s) {
-                                     int16_t frame = 0;
+                                     int frame = 0;
                                      for (auto _ : s) {
                                          callout.DrawFace(frame);
                                          frame = frame == 0 ? 1 : 0;

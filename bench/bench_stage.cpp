@@ -1,4 +1,4 @@
-// Cost of one mdlAnime::DrawStageFrame call on the real clock window: a
+// Cost of one StageCanvas::DrawStageFrame call on the real clock window: a
 // walking step (4 columns wiped behind the sprite) and a pose (no trail),
 // through every frame and across the stage, edges included. Last, the walk
 // again with the window hidden: the composition alone, as a hidden widget
@@ -21,15 +21,17 @@
 
 namespace {
 
-void DrawSteps(benchmark::State& state, Application& app, int32_t trail) {
+void DrawSteps(benchmark::State& state, Program& program, int32_t trail) {
+    StageCanvas& canvas = program.Canvas();
+    const Character who = program.StageSchedule().OnStage();
     int32_t x = -60;
-    int16_t frame = 0;
+    int frame = 0;
     for (auto _ : state) {
-        app.anime.DrawStageFrame(x, frame, trail);
+        canvas.DrawStageFrame(who, x, frame, trail);
         x += 4;
         if (x > 232) {
             x = -60;
-            frame = static_cast<int16_t>((frame + 1) % 6);
+            frame = (frame + 1) % 6;
         }
     }
 }
@@ -44,19 +46,19 @@ int main(int argc, char** argv) {
 
     // Cycle code 7 has no phases: no tick walks or poses between the runs.
     ClockRig rig("[Setting]\nEvent=7\n");
-    Application& app = rig.app;
+    Program& program = rig.program;
 
     const std::string platform_name = QGuiApplication::platformName().toStdString();
     benchmark::RegisterBenchmark(("DrawStageFrame/walk/" + platform_name).c_str(),
-                                 [&app](benchmark::State& s) { DrawSteps(s, app, 4); })
+                                 [&program](benchmark::State& s) { DrawSteps(s, program, 4); })
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("DrawStageFrame/pose/" + platform_name).c_str(),
-                                 [&app](benchmark::State& s) { DrawSteps(s, app, 0); })
+                                 [&program](benchmark::State& s) { DrawSteps(s, program, 0); })
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("DrawStageFrame/hidden/" + platform_name).c_str(),
-                                 [&app](benchmark::State& s) {
+                                 [&program](benchmark::State& s) {
                                      for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
-                                     DrawSteps(s, app, 4);
+                                     DrawSteps(s, program, 4);
                                  })
         ->Unit(benchmark::kMicrosecond);
     benchmark::RunSpecifiedBenchmarks();

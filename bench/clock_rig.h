@@ -13,13 +13,27 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
-#include "app/Application.h"
+#include "app/Program.h"
 #include "platform/QtServices.h"
+
+// The machine's clock, whose tick count can be moved ahead: a countdown
+// started on it then reaches its end without waiting for it.  The wall
+// clock is the machine's own.
+class MovableTicks final : public platform::SystemClock {
+public:
+    explicit MovableTicks(platform::SystemClock& real) : real_(real) {}
+    platform::LocalTime Now() override { return real_.Now(); }
+    uint64_t TickCount() override { return real_.TickCount() + aheadMs; }
+    uint64_t aheadMs = 0;
+
+private:
+    platform::SystemClock& real_;
+};
 
 struct ClockRig {
     // settings: the text of the settings file to start from; empty for none.
     explicit ClockRig(const std::string& settings) : folder(ScratchFolder(settings)) {
-        app.clock.Main();
+        program.Start();
         for (int i = 0; i < 20; ++i) {  // let the window come up
             QCoreApplication::processEvents();
             machine.pump.Sleep(10);
@@ -34,8 +48,10 @@ struct ClockRig {
 
     std::string folder;
     platform::RealPlatform machine;
-    platform::Platform view = machine.View(folder);
-    Application app{view};
+    MovableTicks clock{machine.clock};
+    platform::Platform view{clock,         machine.pump,  machine.random,   machine.profile,
+                            machine.process, machine.sound, machine.messages, folder};
+    Program program{view};
 
 private:
     static std::string ScratchFolder(const std::string& settings) {

@@ -3,6 +3,7 @@
 // clock face lines up with the face underneath it.
 
 #include "tessuri/assets.h"
+#include "window/Outlines.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -49,6 +50,15 @@ QStringList resourceNames()
     }
     names.sort();
     return names;
+}
+
+// One of the program's window outlines, as Qt's polygon.
+QPolygon polygonOf(const std::vector<platform::Point> &outline)
+{
+    QPolygon polygon;
+    for (const platform::Point &p : outline)
+        polygon << QPoint(p.x, p.y);
+    return polygon;
 }
 
 std::string testName(std::string name)
@@ -249,7 +259,7 @@ TEST(CutFromFace, PressedCloseChangesOnlyItsTriangle)
         SCOPED_TRACE(scale);
         const QImage normal = load("close_normal", scale);
         const QImage pressed = load("close_pressed", scale);
-        const QRegion button = QRegion(QPolygon({{0, 0}, {51, 51}, {51, 0}}))
+        const QRegion button = QRegion(polygonOf(outlines::CloseButton()), Qt::OddEvenFill)
                                    .intersected(QRect(0, 0, 52, 52));
         int changedInside = 0;
         int changedOutside = 0;
@@ -283,13 +293,7 @@ TEST(Face, StageIsAScene)
 // one plain colour, so no stray detail shows along the cut.
 TEST(CallOut, OutsideTheFrameIsPlain)
 {
-    const QPolygon outline({{0, 7},     {0, 17},    {2, 18},    {6, 18},    {6, 206},   {1, 206},   {0, 207},
-                            {0, 217},   {1, 218},   {6, 218},   {6, 223},   {18, 223},  {18, 218},  {190, 218},
-                            {190, 223}, {202, 223}, {202, 218}, {207, 218}, {208, 217}, {208, 207}, {207, 206},
-                            {202, 206}, {202, 18},  {207, 17},  {208, 16},  {208, 7},   {207, 6},   {202, 6},
-                            {202, 1},   {201, 0},   {191, 0},   {190, 1},   {190, 6},   {18, 6},    {18, 1},
-                            {17, 0},    {7, 0},     {6, 1},     {6, 6},     {1, 6}});
-    const QRegion shape(outline, Qt::OddEvenFill);
+    const QRegion shape(polygonOf(outlines::CallOutWindow()), Qt::OddEvenFill);
     for (const char *name : {"callout_bg0", "callout_bg1"}) {
         SCOPED_TRACE(name);
         const QImage bg = load(name, 1);

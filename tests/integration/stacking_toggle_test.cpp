@@ -1,17 +1,23 @@
 // Switching "stay on top" on and off on a shown window, in-process on the
 // real X display under openbox: the window keeps its X id, stays mapped
-// and in place, and the window manager's state follows every switch.
+// and in place, the window manager's state follows every switch, and the
+// file keeps the user's choice (not the moment the dialog lowers the clock).
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCoreApplication>
 
+#include <filesystem>
+#include <functional>
+#include <optional>
+
 #include "desktop.h"
 #include "platform/Form.h"
-#include "window/mdlForm.h"
-#include "settings/mdlSetting.h"
-#include "platform/IniFile.h"
 #include "platform/QtServices.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "window/Outlines.h"
+#include "window/Stacking.h"
 
 namespace {
 
@@ -31,15 +37,24 @@ bool PumpUntil(const std::function<bool()>& done) {
         5s, 20ms);
 }
 
+// One switch and what follows it: the window manager's state, and the
+// choice the file holds afterwards (nothing: the file not written yet).
+struct Switch {
+    const char* what;
+    std::function<void(Stacking&)> apply;
+    bool above;
+    std::optional<bool> stored;
+};
+
 TEST(StackingToggle, NeverUnmapsMovesOrRemakesTheWindow) {
     desktop::TempDir folder("tessuri-stacking");
     platform::RealPlatform machine;
-    platform::Platform view = machine.View(folder.path().string());
-    mdlSetting setting(view);
-    mdlForm form(setting);
+    SettingsStore store(machine.profile, folder.path().string());
+    Settings settings(store);
 
     platform::Form window("Tessuri");
-    form.ShapeClockWindow(window);
+    Stacking stacking(window, settings);
+    outlines::ShapeClockWindow(window);
     window.Move(120, 80, 230, 170);
     window.Show();
     const unsigned long id = window.NativeId();
@@ -47,17 +62,31 @@ TEST(StackingToggle, NeverUnmapsMovesOrRemakesTheWindow) {
     const auto placed = desktop::GetGeometry(id);
     ASSERT_TRUE(placed);
 
-    for (bool onTop : {true, false, true, true, false}) {
-        form.SetTopMost(window, onTop, true);
-        EXPECT_TRUE(PumpUntil([&] { return Above(id) == onTop; })) << "on top " << onTop;
+    const Switch switches[] = {
+        {"dialog lowers a clock among the others", [](Stacking& s) { s.LowerClockForDialog(); }, false, std::nullopt},
+        {"on top", [](Stacking& s) { s.SetClockOnTop(true); }, true, true},
+        {"among the others", [](Stacking& s) { s.SetClockOnTop(false); }, false, false},
+        {"on top", [](Stacking& s) { s.SetClockOnTop(true); }, true, true},
+        {"on top again", [](Stacking& s) { s.SetClockOnTop(true); }, true, true},
+        {"dialog lowers an on-top clock", [](Stacking& s) { s.LowerClockForDialog(); }, false, true},
+        {"toggled from the lowered clock", [](Stacking& s) { s.ToggleClockOnTop(); }, false, false},
+        {"toggled back", [](Stacking& s) { s.ToggleClockOnTop(); }, true, true},
+    };
+    for (const Switch& step : switches) {
+        SCOPED_TRACE(step.what);
+        step.apply(stacking);
+        EXPECT_TRUE(PumpUntil([&] { return Above(id) == step.above; })) << "on top " << step.above;
         EXPECT_EQ(window.NativeId(), id);
         EXPECT_TRUE(desktop::IsViewable(id));
         const auto now = desktop::GetGeometry(id);
         ASSERT_TRUE(now);
         EXPECT_EQ(now->x, placed->x);
         EXPECT_EQ(now->y, placed->y);
+        if (step.stored)
+            EXPECT_EQ(settings.StaysOnTop(), step.stored);
+        else
+            EXPECT_FALSE(std::filesystem::exists(folder.path() / SettingsStore::kFileName));
     }
-    EXPECT_FALSE(std::filesystem::exists(folder.path() / "Tessuri.ini"));  // no saving asked for
 }
 
 }  // namespace
