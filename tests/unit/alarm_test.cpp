@@ -1,90 +1,166 @@
 // The alarm and the countdown on virtual time: when each fires, what it
-// leaves behind in the settings file and on the sign, and what the call-out
-// after a countdown looks like.
+// leaves behind in the settings file and on the sign, how changes of the
+// wall clock move the alarm, and what the call-out after a countdown looks
+// like on the running clock.
+//
+// Each of the two is built on its own over small stand-ins for the face,
+// the sign, the stage and the call-out; the whole program comes in only
+// where the point is how the parts meet.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
+#include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
+#include "alarm/Alarm.h"
+#include "callout/CallOut.h"
+#include "countdown/Countdown.h"
+#include "face/ClockFace.h"
 #include "platform/IniFile.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+#include "stage/Stage.h"
+#include "support/ClockRig.h"
 #include "support/VirtualPlatform.h"
+#include "voice/ClipCatalogue.h"
+#include "voice/Voice.h"
 
 namespace {
 
-using testing_support::VirtualPlatform;
+using namespace testing_support;
 
-// The recording sound layer, with a look-in at every status query: those
-// are the moments a wait loop polls its clip.
-class PollWatch final : public platform::Sound {
-public:
-    explicit PollWatch(platform::Sound& inner) : inner_(inner) {}
-    std::function<void()> onStatus;
-    void PlaySound(const std::string& path, uint16_t flags) override { inner_.PlaySound(path, flags); }
-    uint32_t SendString(std::string_view command, char* reply, uint32_t length, const void* owner) override {
-        if (onStatus && command.starts_with("status ")) onStatus();
-        return inner_.SendString(command, reply, length, owner);
-    }
-    bool GetErrorString(uint32_t error, char* text, uint32_t length) override {
-        return inner_.GetErrorString(error, text, length);
-    }
+// "open 0196" for clip 196: the media clip call as the recording sound layer
+// notes it; its log line has "clip " in front.
+std::string ClipOpen(int clip) { return "open " + clips::FileName(clip).substr(0, 4); }
 
-private:
-    platform::Sound& inner_;
-};
-
-// "/0196.wav" for 196: the end of a clip's path.
-std::string ClipFile(int n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "/%04d.wav", n);
-    return name;
+// How often clip n was opened as the media clip.
+int Opened(const RecordingSound& sound, int clip) {
+    return static_cast<int>(std::count(sound.clipCalls.begin(), sound.clipCalls.end(), ClipOpen(clip)));
 }
 
-// One running clock on a virtual machine.
-struct Rig {
+// ---------------------------------------------------------------------------
+// Stand-ins for what the alarm and the countdown work with.  Each notes
+// what it was asked in the rig's log, among the pump's "sleep N" lines.
+
+// The face: notes the wall-clock second of every redraw, as the real face
+// would draw it.
+class NotedFace final : public ClockDisplay {
+public:
+    NotedFace(VirtualClock& clock, std::vector<std::string>& log) : clock_(clock), log_(log) {}
+    void UpdateClockDisplay() override {
+        const platform::LocalTime now = clock_.Now();
+        redraws.push_back(((now.hour * 60 + now.minute) * 60 + now.second) * 1000LL + now.millisecond);
+        drawnSeconds.insert(now.second);
+        log_.push_back("face");
+    }
+    std::vector<int64_t> redraws;  // milliseconds of the day
+    std::set<int> drawnSeconds;
+
+private:
+    VirtualClock& clock_;
+    std::vector<std::string>& log_;
+};
+
+class NotedSign final : public SignDisplay {
+public:
+    explicit NotedSign(std::vector<std::string>& log) : log_(log) {}
+    void ShowSign(Sign sign) override {
+        shown.push_back(sign);
+        log_.push_back("sign");
+    }
+    std::vector<Sign> shown;
+
+private:
+    std::vector<std::string>& log_;
+};
+
+// A stage on which nothing walks or poses: only the steps are counted.
+class NotedStage final : public StageDriver {
+public:
+    explicit NotedStage(std::vector<std::string>& log) : log_(log) {}
+    void AnimateStage() override {
+        ++steps;
+        log_.push_back("stage");
+    }
+    int steps = 0;
+
+private:
+    std::vector<std::string>& log_;
+};
+
+// The call-out: notes each one with its choice and the wall clock, and holds
+// the thread as a call-out does (an alarm line of 0.7 s, then 3 s).
+class NotedCallOut final : public CallOut {
+public:
+    NotedCallOut(VirtualClock& clock, VirtualPump& pump, std::vector<std::string>& log)
+        : clock_(clock), pump_(pump), log_(log) {}
+    struct Presented {
+        CallOutKind kind;
+        Character speaker;
+        platform::LocalTime at;
+    };
+    void Present(const CallOutChoice& choice) override {
+        presented.push_back({choice.kind, choice.speaker, clock_.Now()});
+        log_.push_back(std::string("call-out ") + (choice.kind == CallOutKind::kAlarm ? "alarm " : "countdown ") +
+                       std::string(NameOf(choice.speaker)));
+        pump_.Sleep(lastsMs);
+    }
+    std::vector<Presented> presented;
+    uint32_t lastsMs = 3'700;
+
+private:
+    VirtualClock& clock_;
+    VirtualPump& pump_;
+    std::vector<std::string>& log_;
+};
+
+// What the alarm and the countdown share: the machine, the stand-ins, the
+// choice of the next call-out.
+struct StandIns {
+    // The first log line at or after `from` that starts with `prefix`; the
+    // log's size when there is none.
+    [[nodiscard]] std::size_t Find(const std::string& prefix, std::size_t from = 0) const {
+        for (std::size_t i = from; i < log.size(); ++i)
+            if (log[i].starts_with(prefix)) return i;
+        return log.size();
+    }
+    [[nodiscard]] int CallOuts() const { return static_cast<int>(callOut.presented.size()); }
+
+    TempFolder folder;
+    VirtualClock clock;
+    std::vector<std::string> log;
+    VirtualPump pump{clock, &log};
+    NotedFace face{clock, log};
+    NotedSign sign{log};
+    NotedStage stage{log};
+    NotedCallOut callOut{clock, pump, log};
+    CallOutChoice choice;
+    // How often the sign of whatever is still set was asked for.
+    int restingSigns = 0;
+    std::function<void()> showRestingSign = [this] {
+        ++restingSigns;
+        log.push_back("resting sign");
+    };
+};
+
+// The alarm over a settings file in a temporary folder.
+struct AlarmRig : StandIns {
     void Start(int h, int m, int s, const std::string& ini = "") {
-        if (!ini.empty()) vp.folder.Write("Tessuri.ini", ini);
-        vp.clock.SetTime(h, m, s);
-        app.clock.Main();
-        app.anime.StageInterval = 7;  // a bare stage: walks would hold the clock
+        if (!ini.empty()) folder.Write("Tessuri.ini", ini);
+        clock.SetTime(h, m, s);
+        alarm.Load();
     }
-    frmClock& F() { return *app.clockWindow; }
-
-    // How often clip n was opened as a media clip.
-    int Opened(int n) const {
-        const std::string name = ClipFile(n) + "\"";
-        return static_cast<int>(std::count_if(vp.sound.commands.begin(), vp.sound.commands.end(),
-                                              [&](const std::string& c) {
-                                                  return c.starts_with("open \"") &&
-                                                         c.find(name) != std::string::npos;
-                                              }));
-    }
-    // The first log line at or after `from` that starts with `prefix` and
-    // contains `part`; the log's size when there is none.
-    std::size_t Find(const std::string& prefix, const std::string& part = "", std::size_t from = 0) const {
-        for (std::size_t i = from; i < vp.log.size(); ++i)
-            if (vp.log[i].starts_with(prefix) && vp.log[i].find(part) != std::string::npos) return i;
-        return vp.log.size();
-    }
-    // Which picture store the sign shows: 1 waves, 2 alarm clock, 3 idle.
-    int Sign() {
-        const platform::Picture& shown = F().imgAlarmTimer(0).GetPicture();
-        for (int i = 1; i <= 3; ++i)
-            if (shown == F().imgAlarmTimerPicture[i]) return i;
-        return -1;
-    }
-    std::string Stored(const std::string& key) {
-        return platform::IniFile().GetString("Alerm", key, "<missing>", vp.folder.File("Tessuri.ini"));
+    [[nodiscard]] std::string Stored(const char* key) const {
+        return platform::IniFile().GetString("Alerm", key, "<missing>", folder.File("Tessuri.ini"));
     }
 
-    VirtualPlatform vp;
-    PollWatch sound{vp.sound};
-    platform::Platform view{vp.clock,   vp.pump, vp.random,  vp.profile,
-                            vp.process, sound,   vp.messages, vp.folder.Path()};
-    Application app{view};
+    RecordingProfile profile;
+    SettingsStore store{profile, folder.Path()};
+    Settings settings{store};
+    Alarm alarm{clock, pump, settings, {face, sign, stage, showRestingSign}, callOut, choice};
 };
 
 std::string AlarmIni(const char* am, const char* hour, const char* minute, const char* every = "False") {
@@ -92,15 +168,8 @@ std::string AlarmIni(const char* am, const char* hour, const char* minute, const
            every + "\n";
 }
 
-class Alarm : public ::testing::Test, protected Rig {};
-
-TEST_F(Alarm, SignPicturesCanBeToldApart) {
-    // Every check of the sign below relies on this.
-    Start(10, 0, 0);
-    EXPECT_NE(F().imgAlarmTimerPicture[1], F().imgAlarmTimerPicture[2]);
-    EXPECT_NE(F().imgAlarmTimerPicture[1], F().imgAlarmTimerPicture[3]);
-    EXPECT_NE(F().imgAlarmTimerPicture[2], F().imgAlarmTimerPicture[3]);
-}
+// ---------------------------------------------------------------------------
+// The alarm.
 
 TEST(AlarmStartUp, StoredEnabledArmsAndAnythingElseLeavesItOff) {
     struct Case {
@@ -115,24 +184,32 @@ TEST(AlarmStartUp, StoredEnabledArmsAndAnythingElseLeavesItOff) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Rig r;
+        AlarmRig r;
         r.Start(10, 0, 0, c.ini);
-        EXPECT_EQ(r.F().tmrAlerm->Enabled(), c.armed);
-        EXPECT_EQ(r.Sign(), c.armed ? 2 : 3);
+        EXPECT_EQ(r.alarm.Armed(), c.armed);
+        EXPECT_EQ(r.alarm.Checking(), c.armed);
+        // Only an armed alarm shows its sign; otherwise the sign is left as
+        // it was (the idle one at start-up).
+        EXPECT_EQ(r.sign.shown, c.armed ? std::vector<Sign>{Sign::kAlarm} : std::vector<Sign>{});
     }
 }
 
 TEST(AlarmStartUp, MissingKeysGiveAnAlarmThatIsOff) {
-    Rig r;
+    AlarmRig r;
     r.Start(10, 0, 0);
-    const Clock& k = r.app.clock;
-    EXPECT_EQ(k.AlarmAM, "True");
-    EXPECT_EQ(k.AlarmHour, "12");
-    EXPECT_EQ(k.AlarmMinute, "0");
-    EXPECT_EQ(k.AlarmEnabled, "0");
-    EXPECT_FALSE(k.AlarmEveryDay);
-    EXPECT_FALSE(r.F().tmrAlerm->Enabled());
-    EXPECT_EQ(r.Sign(), 3);
+    using Call = RecordingProfile::Call;
+    EXPECT_EQ(r.profile.calls, (std::vector<Call>{{false, "Alerm", "AMPM", "True"},
+                                                  {false, "Alerm", "Hour", "12"},
+                                                  {false, "Alerm", "Minute", "0"},
+                                                  {false, "Alerm", "Enabled", "0"},
+                                                  {false, "Alerm", "Eve", "False"}}));
+    EXPECT_TRUE(r.alarm.IsAm());
+    EXPECT_EQ(r.alarm.Hour(), std::optional<int16_t>(12));
+    EXPECT_EQ(r.alarm.Minute(), std::nullopt) << "the default minute \"0\" is one digit: it matches no minute";
+    EXPECT_FALSE(r.alarm.Armed());
+    EXPECT_FALSE(r.alarm.EveryDay());
+    EXPECT_FALSE(r.alarm.Checking());
+    EXPECT_TRUE(r.sign.shown.empty());
 }
 
 TEST(AlarmTime, FiresAtItsMinuteOnTheTwentyFourHourClockOnly) {
@@ -151,250 +228,90 @@ TEST(AlarmTime, FiresAtItsMinuteOnTheTwentyFourHourClockOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.hour) + ":" + c.minute + (std::string(c.am) == "True" ? " AM" : " PM"));
-        Rig r;
+        AlarmRig r;
         r.Start(c.quietH, c.quietM, 0, AlarmIni(c.am, c.hour, c.minute, "True"));
-        r.vp.pump.RunFor(60'000);
-        EXPECT_EQ(r.Opened(191), 0) << "fired in the wrong minute";
+        r.pump.RunFor(60'000);
+        EXPECT_EQ(r.CallOuts(), 0) << "fired in the wrong minute";
         if (c.fireH < 0) continue;
-        r.vp.clock.SetTime(c.fireH, c.fireM, 0);
-        r.vp.pump.RunFor(200);
-        EXPECT_EQ(r.Opened(191), 1);
+        r.clock.SetTime(c.fireH, c.fireM, 0);
+        r.pump.RunFor(200);
+        EXPECT_EQ(r.CallOuts(), 1);
     }
 }
 
-TEST_F(Alarm, OnceOnlyFiresOnceThenIsStoredOffWithTheIdleSign) {
-    Start(6, 59, 59, AlarmIni("True", "07", "00"));
-    EXPECT_EQ(Sign(), 2);
-    vp.pump.RunFor(1'000);
-    EXPECT_EQ(Opened(191), 1);
-    EXPECT_LT(Find("sleep 3000"), vp.log.size());  // the call-out ran to its end
-    EXPECT_EQ(Stored("Enabled"), "0");
-    EXPECT_EQ(app.clock.AlarmEnabled, "0");
-    EXPECT_FALSE(F().tmrAlerm->Enabled());
-    EXPECT_EQ(Sign(), 3);
-    EXPECT_EQ(app.clock.AlarmFiredDay, "10");
+class AlarmFiring : public ::testing::Test, protected AlarmRig {};
 
-    vp.clock.SetTime(24 + 6, 59, 59);  // the next morning
-    vp.pump.RunFor(120'000);
-    EXPECT_EQ(Opened(191), 1);
+TEST_F(AlarmFiring, OnceOnlyFiresOnceThenIsStoredOffWithTheRestingSign) {
+    Start(6, 59, 59, AlarmIni("True", "07", "00"));
+    ASSERT_EQ(sign.shown, std::vector<Sign>{Sign::kAlarm});
+    pump.RunFor(1'000);
+    ASSERT_EQ(CallOuts(), 1);
+    // The face and the stage are brought up to date before the call-out
+    // holds the clock; the rest comes once it is over.
+    const std::size_t callOutAt = Find("call-out alarm");
+    EXPECT_LT(Find("face"), callOutAt);
+    EXPECT_LT(Find("stage"), callOutAt);
+    EXPECT_LT(Find("sleep 3700", callOutAt), Find("resting sign", callOutAt)) << "the call-out ran to its end first";
+    EXPECT_EQ(restingSigns, 1);
+    EXPECT_EQ(Stored("Enabled"), "0");
+    EXPECT_FALSE(alarm.Armed());
+    EXPECT_FALSE(alarm.Checking());
+    EXPECT_EQ(alarm.FiredOnDay(), std::optional<int>(10));
+
+    clock.SetTime(24 + 6, 59, 59);  // the next morning
+    pump.RunFor(120'000);
+    EXPECT_EQ(CallOuts(), 1);
 }
 
-TEST_F(Alarm, EveryDayFiresOnceADayAndStaysArmed) {
+TEST_F(AlarmFiring, EveryDayFiresOnceADayAndStaysArmed) {
     Start(6, 59, 59, AlarmIni("True", "07", "00", "True"));
-    vp.pump.RunFor(61'000);  // the whole minute, call-out included
-    EXPECT_EQ(Opened(191), 1);
-    EXPECT_EQ(app.clock.AlarmFiredDay, "10");
-    EXPECT_EQ(app.clock.AlarmEnabled, "1");
-    EXPECT_TRUE(F().tmrAlerm->Enabled());
-    EXPECT_EQ(Sign(), 2);
+    pump.RunFor(61'000);  // the whole minute, call-out included
+    EXPECT_EQ(CallOuts(), 1);
+    EXPECT_EQ(alarm.FiredOnDay(), std::optional<int>(10));
+    EXPECT_TRUE(alarm.Armed());
+    EXPECT_TRUE(alarm.Checking());
+    EXPECT_EQ(restingSigns, 0) << "the alarm's sign stays";
     EXPECT_EQ(Stored("Enabled"), "1");
 
-    vp.clock.SetTime(24 + 6, 59, 59);
-    vp.pump.RunFor(1'200);
-    EXPECT_EQ(Opened(191), 2);
-    EXPECT_EQ(app.clock.AlarmFiredDay, "11");
+    clock.SetTime(24 + 6, 59, 59);
+    pump.RunFor(1'200);
+    EXPECT_EQ(CallOuts(), 2);
+    EXPECT_EQ(alarm.FiredOnDay(), std::optional<int>(11));
 }
 
-TEST_F(Alarm, ACallOutThatRunsPastMidnightStillLetsItFireTheNextDay) {
+TEST_F(AlarmFiring, ACallOutThatRunsPastMidnightStillLetsItFireTheNextDay) {
     // Fired in the last seconds of the day, its call-out ends tomorrow; the
     // day it fired on is today all the same.
-    vp.sound.clipMs[191] = 5000;
+    callOut.lastsMs = 8'000;
     Start(23, 59, 58, AlarmIni("False", "11", "59", "True"));
-    vp.pump.RunFor(400);
-    ASSERT_EQ(Opened(191), 1);
-    EXPECT_EQ(vp.clock.Now().day, 11);
-    EXPECT_EQ(app.clock.AlarmFiredDay, "10");
-    vp.clock.SetTime(24 + 23, 59, 0);
-    vp.pump.RunFor(400);
-    EXPECT_EQ(Opened(191), 2);
+    pump.RunFor(400);
+    ASSERT_EQ(CallOuts(), 1);
+    EXPECT_EQ(clock.Now().day, 11);
+    EXPECT_EQ(alarm.FiredOnDay(), std::optional<int>(10));
+    clock.SetTime(24 + 23, 59, 0);
+    pump.RunFor(400);
+    EXPECT_EQ(CallOuts(), 2);
 }
 
-TEST_F(Alarm, ClearingTheFiredDayLetsItFireAgainWithinTheSameMinute) {
+TEST_F(AlarmFiring, ConfirmingTheSettingsLetsItFireAgainWithinTheSameMinute) {
     Start(7, 0, 0, AlarmIni("True", "07", "00", "True"));
-    vp.pump.RunFor(200);
-    ASSERT_EQ(Opened(191), 1);
-    vp.pump.RunFor(10'000);
-    ASSERT_EQ(Opened(191), 1);
-    app.clock.AlarmFiredDay.clear();  // as a confirmation of the settings does
-    vp.pump.RunFor(200);
-    EXPECT_EQ(Opened(191), 2);
+    pump.RunFor(200);
+    ASSERT_EQ(CallOuts(), 1);
+    pump.RunFor(10'000);
+    ASSERT_EQ(CallOuts(), 1);
+    alarm.Set({.armed = true, .am = true, .minute = 0, .everyDay = true});  // the dialog's OK, unchanged
+    pump.RunFor(200);
+    EXPECT_EQ(CallOuts(), 2);
 }
 
-TEST_F(Alarm, SpeaksTheLineOfTheChosenCharacter) {
+TEST_F(AlarmFiring, CallsOutWithTheChoiceAsItStandsWhenItFires) {
     Start(7, 0, 0, AlarmIni("True", "07", "00"));
-    app.setting.CallOutCharacter = 3;
-    vp.pump.RunFor(200);
-    EXPECT_EQ(Opened(194), 1);
-    EXPECT_EQ(Opened(191), 0);
-    EXPECT_TRUE(vp.sound.plays.empty());
+    choice.speaker = Character::kPelulu;  // chosen in the dialog after the start
+    pump.RunFor(200);
+    ASSERT_EQ(CallOuts(), 1);
+    EXPECT_EQ(callOut.presented[0].kind, CallOutKind::kAlarm);
+    EXPECT_EQ(callOut.presented[0].speaker, Character::kPelulu);
 }
-
-class Countdown : public ::testing::Test, protected Rig {
-protected:
-    // Starts the clock at 10:00:00 with a countdown of `minutes` set at once.
-    void StartWith(int minutes) {
-        Start(10, 0, 0);
-        app.clock.StartCountdown(minutes);
-    }
-};
-
-TEST(CountdownTiming, LineStartsTenSecondsBeforeTheEnd) {
-    struct Case {
-        int minutes;
-        int64_t lineAfterMs;
-    };
-    for (const Case c : {Case{1, 50'000}, Case{2, 110'000}, Case{999, 59'930'000}}) {
-        SCOPED_TRACE(c.minutes);
-        Rig r;
-        r.Start(10, 0, 0);
-        r.app.clock.StartCountdown(c.minutes);
-        EXPECT_EQ(r.Sign(), 1);
-        EXPECT_TRUE(r.F().tmrTimer->Enabled());
-        r.vp.pump.RunFor(c.lineAfterMs - 1);
-        EXPECT_EQ(r.Opened(196), 0) << "too early";
-        r.vp.pump.RunFor(1);
-        EXPECT_EQ(r.Opened(196), 1);
-    }
-}
-
-TEST(CountdownTiming, RestartingMovesTheEnd) {
-    struct Case {
-        int minutes;
-        int64_t restartAfterMs;
-        int newMinutes;
-        int64_t lineAfterRestartMs;
-    };
-    // Later than the running one would have ended; earlier, restarted off
-    // the check's 200 ms beat, so the line waits for the next check.
-    for (const Case c : {Case{1, 30'000, 2, 110'000}, Case{5, 30'150, 1, 50'050}}) {
-        SCOPED_TRACE(c.minutes);
-        Rig r;
-        r.Start(10, 0, 0);
-        r.app.clock.StartCountdown(c.minutes);
-        r.vp.pump.RunFor(c.restartAfterMs);
-        r.app.clock.StartCountdown(c.newMinutes);
-        r.vp.pump.RunFor(c.lineAfterRestartMs - 1);
-        EXPECT_EQ(r.Opened(196), 0) << "too early";
-        r.vp.pump.RunFor(1);
-        EXPECT_EQ(r.Opened(196), 1);
-    }
-}
-
-TEST_F(Countdown, ZeroMinutesCancelsAndLeavesTheSign) {
-    StartWith(1);
-    vp.pump.RunFor(10'000);
-    app.clock.StartCountdown(0);
-    EXPECT_EQ(app.clock.TimerDeadline, -1);
-    EXPECT_EQ(app.setting.CallOutKind, 1);
-    vp.pump.RunFor(600'000);
-    EXPECT_EQ(Opened(196), 0);
-    EXPECT_TRUE(vp.sound.plays.empty());
-    EXPECT_EQ(Sign(), 1);
-}
-
-TEST(CountdownCallOut, FollowsTheLineInTheLayoutOfTheCallOutKind) {
-    struct Case {
-        const char* name;
-        int16_t kindAfterStart;  // what a confirmation in alarm mode sets meanwhile
-        int16_t character;
-    };
-    const Case cases[] = {{"timer layout", 1, 0}, {"timer layout, character 2", 1, 2}, {"alarm layout", 0, 0},
-                          {"alarm layout, character 4", 0, 4}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig r;
-        r.Start(10, 0, 0);
-        r.app.setting.CallOutCharacter = c.character;
-        r.app.clock.StartCountdown(1);
-        r.app.setting.CallOutKind = c.kindAfterStart;
-        r.vp.pump.RunFor(60'000);
-
-        const std::size_t line = r.Find("mci open", ClipFile(196 + c.character));
-        const std::size_t lineEnd = r.Find("mci close", "", line);
-        ASSERT_LT(lineEnd, r.vp.log.size());
-        EXPECT_EQ(r.Opened(196 + c.character), 1);
-        if (c.kindAfterStart == 1) {
-            EXPECT_EQ(r.vp.sound.plays, (std::vector<testing_support::RecordingSound::Play>{{201, 0}}));
-            EXPECT_GT(r.Find("play 0201 0"), lineEnd);
-            EXPECT_EQ(r.Opened(191 + c.character), 0);
-        } else {
-            EXPECT_TRUE(r.vp.sound.plays.empty());
-            EXPECT_EQ(r.Opened(191 + c.character), 1);
-            EXPECT_GT(r.Find("mci open", ClipFile(191 + c.character)), lineEnd);
-        }
-        EXPECT_LT(r.Find("sleep 3000", "", lineEnd), r.vp.log.size());
-        EXPECT_EQ(r.Sign(), 3);
-        EXPECT_FALSE(r.F().tmrTimer->Enabled());
-    }
-}
-
-TEST_F(Countdown, MissingLineGoesStraightToTheCallOut) {
-    vp.sound.missing.insert(196);
-    StartWith(1);
-    vp.pump.RunFor(60'000);
-    EXPECT_EQ(Opened(196), 1);
-    const std::size_t open = Find("mci open", ClipFile(196));
-    const std::size_t callOut = Find("play 0201 0");
-    ASSERT_LT(callOut, vp.log.size());
-    EXPECT_GT(Find("sleep", "", open), callOut) << "waited on a clip that never played";
-    EXPECT_EQ(vp.sound.plays, (std::vector<testing_support::RecordingSound::Play>{{201, 0}}));
-    EXPECT_EQ(Sign(), 3);
-}
-
-TEST_F(Countdown, FaceKeepsTimeWhileTheLinePlays) {
-    vp.sound.clipMs[196] = 5'000;
-    // At each poll of the line: the wall-clock second and the one last drawn.
-    std::vector<std::pair<int, int>> polls;
-    sound.onStatus = [&] {
-        if (Opened(196) == 1) polls.emplace_back(vp.clock.Now().second, app.clock.LastSecondDrawn);
-    };
-    StartWith(1);  // the line plays from 10:00:50 to 10:00:55
-    vp.pump.RunFor(50'000);
-    ASSERT_GT(polls.size(), 100u);
-    std::set<int> drawn;
-    for (const auto& [wall, shown] : polls) {
-        EXPECT_TRUE(shown == wall || shown == wall - 1) << "at 10:00:" << wall << " the face shows :" << shown;
-        drawn.insert(shown);
-    }
-    for (int s = 50; s <= 54; ++s) EXPECT_TRUE(drawn.contains(s)) << "second " << s << " never drawn";
-}
-
-}  // namespace
-
-namespace {
-
-// An alarm set while a countdown runs: whichever ends first, the sign then
-// shows the one still set.
-TEST(AlarmAndCountdown, WhenOneIsOverTheSignShowsTheOther) {
-    struct Case {
-        const char* name;
-        int alarmMinute;     // 10:MM AM, once only
-        int countdownMinutes;
-        int64_t runMs;       // long enough for the first of the two
-        int sign;            // 1 waves, 2 alarm clock
-    };
-    const Case cases[] = {
-        {"alarm first", 1, 10, 70'000, 1},
-        {"countdown first", 30, 1, 70'000, 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig r;
-        char minute[3];
-        std::snprintf(minute, sizeof minute, "%02d", c.alarmMinute);
-        r.Start(10, 0, 0, AlarmIni("True", "10", minute));
-        r.app.clock.StartCountdown(c.countdownMinutes);
-        r.app.setting.CallOutKind = 0;
-        r.F().imgAlarmTimer(0).SetPicture(r.F().imgAlarmTimerPicture[2]);  // as the confirmation shows
-        r.vp.pump.RunFor(c.runMs);
-        ASSERT_LT(r.Find("sleep 3000"), r.vp.log.size()) << "a call-out ran";
-        EXPECT_EQ(r.Sign(), c.sign);
-    }
-}
-
-}  // namespace
-
-namespace {
 
 // The wall clock set while the clock runs, as daylight saving time and the
 // user do: the tick count goes on as before.
@@ -403,11 +320,11 @@ TEST(AlarmClockChange, AnAlarmInASkippedStretchFiresOnceAfterItAndNoOtherStepMak
         const char* name;
         int startH, startM, startS;
         const char *am, *hour, *minute;
-        int64_t stepAfterMs;      // from the start, when the clock is set
-        int toH, toM, toS;        // to this time (hour 24 and over: following days)
-        int64_t runAfterMs;       // how long it runs afterwards
+        int64_t stepAfterMs;  // from the start, when the clock is set
+        int toH, toM, toS;    // to this time (hour 24 and over: following days)
+        int64_t runAfterMs;   // how long it runs afterwards
         int fires;
-        int firedH, firedM;       // the wall clock at the first call-out; -1: none
+        int firedH, firedM;  // the wall clock at the first call-out; -1: none
     };
     const Case cases[] = {
         // Daylight saving time begins: 02:00 becomes 03:00.
@@ -425,19 +342,257 @@ TEST(AlarmClockChange, AnAlarmInASkippedStretchFiresOnceAfterItAndNoOtherStepMak
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Rig r;
-        platform::LocalTime firedAt{};
-        r.sound.onStatus = [&] {
-            if (r.Opened(191) > 0 && firedAt.year == 2000) firedAt = r.vp.clock.Now();
-        };
+        AlarmRig r;
         r.Start(c.startH, c.startM, c.startS, AlarmIni(c.am, c.hour, c.minute, "True"));
-        r.vp.pump.RunFor(c.stepAfterMs);
-        r.vp.clock.SetTime(c.toH, c.toM, c.toS);
-        r.vp.pump.RunFor(c.runAfterMs);
-        EXPECT_EQ(r.Opened(191), c.fires);
-        if (c.firedH < 0) continue;
+        r.pump.RunFor(c.stepAfterMs);
+        r.clock.SetTime(c.toH, c.toM, c.toS);
+        r.pump.RunFor(c.runAfterMs);
+        EXPECT_EQ(r.CallOuts(), c.fires);
+        if (c.firedH < 0 || r.CallOuts() == 0) continue;
+        const platform::LocalTime firedAt = r.callOut.presented[0].at;
         EXPECT_EQ(firedAt.hour, c.firedH) << "first call-out at " << firedAt.hour << ":" << firedAt.minute;
         EXPECT_EQ(firedAt.minute, c.firedM);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The countdown, with its line played through the recording sound layer.
+
+struct CountdownRig : StandIns {
+    [[nodiscard]] int Opened(int clip) const { return ::Opened(sound, clip); }
+
+    RecordingSound sound{clock, &log};
+    Voice voice{sound, clock, platform::InFolder(folder.Path(), "wav")};
+    Countdown countdown{clock, pump, voice, {face, sign, stage, showRestingSign}, callOut, choice};
+};
+
+class CountdownRunning : public ::testing::Test, protected CountdownRig {
+protected:
+    // Starts at 10:00:00 with a countdown of `minutes` set at once.
+    void StartWith(int minutes) {
+        clock.SetTime(10, 0, 0);
+        countdown.Start(minutes);
+    }
+};
+
+TEST(CountdownTiming, LineStartsTenSecondsBeforeTheEnd) {
+    struct Case {
+        int minutes;
+        int64_t lineAfterMs;
+    };
+    for (const Case c : {Case{1, 50'000}, Case{2, 110'000}, Case{999, 59'930'000}}) {
+        SCOPED_TRACE(c.minutes);
+        CountdownRig r;
+        r.clock.SetTime(10, 0, 0);
+        r.countdown.Start(c.minutes);
+        EXPECT_EQ(r.sign.shown, std::vector<Sign>{Sign::kCountdown});
+        EXPECT_TRUE(r.countdown.Running());
+        r.pump.RunFor(c.lineAfterMs - 1);
+        EXPECT_EQ(r.Opened(196), 0) << "too early";
+        r.pump.RunFor(1);
+        EXPECT_EQ(r.Opened(196), 1);
+    }
+}
+
+TEST(CountdownTiming, RestartingMovesTheEnd) {
+    struct Case {
+        int minutes;
+        int64_t restartAfterMs;
+        int newMinutes;
+        int64_t lineAfterRestartMs;
+    };
+    // Later than the running one would have ended; earlier, restarted off
+    // the check's 200 ms beat, so the line waits for the next check.
+    for (const Case c : {Case{1, 30'000, 2, 110'000}, Case{5, 30'150, 1, 50'050}}) {
+        SCOPED_TRACE(c.minutes);
+        CountdownRig r;
+        r.clock.SetTime(10, 0, 0);
+        r.countdown.Start(c.minutes);
+        r.pump.RunFor(c.restartAfterMs);
+        r.countdown.Start(c.newMinutes);
+        r.pump.RunFor(c.lineAfterRestartMs - 1);
+        EXPECT_EQ(r.Opened(196), 0) << "too early";
+        r.pump.RunFor(1);
+        EXPECT_EQ(r.Opened(196), 1);
+    }
+}
+
+TEST_F(CountdownRunning, ZeroMinutesCancelsAndLeavesTheSign) {
+    StartWith(1);
+    pump.RunFor(10'000);
+    choice.kind = CallOutKind::kAlarm;
+    countdown.Start(0);
+    EXPECT_EQ(countdown.Deadline(), std::nullopt);
+    EXPECT_FALSE(countdown.Running());
+    EXPECT_EQ(choice.kind, CallOutKind::kCountdown);
+    pump.RunFor(600'000);
+    EXPECT_EQ(Opened(196), 0);
+    EXPECT_EQ(CallOuts(), 0);
+    EXPECT_TRUE(sound.plays.empty());
+    EXPECT_EQ(sign.shown, std::vector<Sign>{Sign::kCountdown});
+    EXPECT_EQ(restingSigns, 0);
+}
+
+TEST(CountdownLine, TheSpeakersLineThenTheCallOutAsChosenThenTheRestingSign) {
+    struct Case {
+        const char* name;
+        CallOutKind kindAfterStart;  // what a confirmation in alarm mode sets meanwhile
+        Character speaker;
+    };
+    const Case cases[] = {{"countdown kind", CallOutKind::kCountdown, Character::kRumika},
+                          {"countdown kind, Yatsuha", CallOutKind::kCountdown, Character::kYatsuha},
+                          {"alarm kind", CallOutKind::kAlarm, Character::kRumika},
+                          {"alarm kind, Mazeri", CallOutKind::kAlarm, Character::kMazeri}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountdownRig r;
+        r.clock.SetTime(10, 0, 0);
+        r.choice.speaker = c.speaker;
+        r.countdown.Start(1);
+        r.choice.kind = c.kindAfterStart;
+        r.pump.RunFor(60'000);
+
+        const int line = 196 + IndexOf(c.speaker);
+        EXPECT_EQ(r.Opened(line), 1);
+        const std::size_t lineEnd = r.Find("clip close", r.Find("clip " + ClipOpen(line)));
+        ASSERT_LT(lineEnd, r.log.size());
+        ASSERT_EQ(r.CallOuts(), 1);
+        EXPECT_GT(r.Find("call-out"), lineEnd);
+        EXPECT_EQ(r.callOut.presented[0].kind, c.kindAfterStart);
+        EXPECT_EQ(r.callOut.presented[0].speaker, c.speaker);
+        EXPECT_GT(r.Find("resting sign"), r.Find("call-out"));
+        EXPECT_EQ(r.restingSigns, 1);
+        EXPECT_FALSE(r.countdown.Running());
+        EXPECT_FALSE(r.countdown.Checking());
+    }
+}
+
+TEST_F(CountdownRunning, MissingLineGoesStraightToTheCallOut) {
+    sound.missing.insert(196);
+    StartWith(1);
+    pump.RunFor(60'000);
+    EXPECT_EQ(Opened(196), 1);
+    const std::size_t open = Find("clip open 0196");
+    const std::size_t callOutAt = Find("call-out countdown");
+    ASSERT_LT(callOutAt, log.size());
+    EXPECT_GT(Find("sleep", open), callOutAt) << "waited on a clip that never played";
+    EXPECT_EQ(CallOuts(), 1);
+    EXPECT_EQ(restingSigns, 1);
+}
+
+TEST_F(CountdownRunning, FaceAndStageKeepGoingWhileTheLinePlays) {
+    sound.clipMs[196] = 5'000;
+    StartWith(1);  // the line plays from 10:00:50 to 10:00:55
+    pump.RunFor(50'000);
+    ASSERT_EQ(Opened(196), 1);
+    ASSERT_GT(face.redraws.size(), 100u);
+    // Redraws only come while the line plays: no gap between two of them,
+    // nor after the line's start, is as long as a second.
+    const int64_t lineStart = (10 * 3600 + 50) * 1000LL;
+    EXPECT_LT(face.redraws.front() - lineStart, 1000);
+    for (std::size_t i = 1; i < face.redraws.size(); ++i)
+        EXPECT_LT(face.redraws[i] - face.redraws[i - 1], 1000) << "after the redraw at " << face.redraws[i - 1];
+    for (int s = 50; s <= 54; ++s) EXPECT_TRUE(face.drawnSeconds.contains(s)) << "second " << s << " never drawn";
+    EXPECT_EQ(stage.steps, static_cast<int>(face.redraws.size())) << "the stage goes on with the face";
+}
+
+// ---------------------------------------------------------------------------
+// On the running clock: the sign, the call-out window and the two checks
+// together.
+
+// The sign on the clock window, told by its picture; nothing when it is
+// none of the three.
+std::optional<Sign> SeenSign(ClockRig& r) {
+    const platform::Picture& shown = r.program.Window().Sign().GetPicture();
+    for (Sign s : {Sign::kIdle, Sign::kAlarm, Sign::kCountdown})
+        if (shown == r.program.Face().Pictures().SignPicture(s)) return s;
+    return std::nullopt;
+}
+
+TEST(RunningClock, SignPicturesCanBeToldApart) {
+    // Every look at the sign below relies on this.
+    const FacePictures p = FacePictures::BuiltIn();
+    EXPECT_NE(p.SignPicture(Sign::kIdle), p.SignPicture(Sign::kAlarm));
+    EXPECT_NE(p.SignPicture(Sign::kIdle), p.SignPicture(Sign::kCountdown));
+    EXPECT_NE(p.SignPicture(Sign::kAlarm), p.SignPicture(Sign::kCountdown));
+}
+
+// An alarm set while a countdown runs: whichever ends first, the sign then
+// shows the one still set.
+TEST(RunningClock, WhenTheAlarmOrTheCountdownIsOverTheSignShowsTheOther) {
+    struct Case {
+        const char* name;
+        const char* alarmMinute;  // 10:MM AM, once only
+        int countdownMinutes;
+        int64_t runMs;  // long enough for the first of the two
+        Sign sign;
+    };
+    const Case cases[] = {
+        {"alarm first", "01", 10, 70'000, Sign::kCountdown},
+        {"countdown first", "30", 1, 70'000, Sign::kAlarm},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClockRig r;
+        r.Start(10, 0, 0, AlarmIni("True", "10", c.alarmMinute));
+        r.KeepStageBare();
+        r.program.CountdownTimer().Start(c.countdownMinutes);
+        // As a confirmation in alarm mode leaves them.
+        r.program.NextCallOut().kind = CallOutKind::kAlarm;
+        r.program.Face().ShowSign(Sign::kAlarm);
+        r.vp.pump.RunFor(c.runMs);
+        ASSERT_NE(std::find(r.vp.log.begin(), r.vp.log.end(), "sleep 3000"), r.vp.log.end()) << "no call-out ran";
+        EXPECT_EQ(SeenSign(r), c.sign);
+    }
+}
+
+// The call-out window after a countdown's line: its layout and sound are
+// those of the kind chosen last, whoever chose it.
+TEST(RunningClock, TheCountdownsCallOutFollowsTheLineInTheLayoutOfTheChosenKind) {
+    struct Case {
+        const char* name;
+        CallOutKind kindAfterStart;  // what a confirmation in alarm mode sets meanwhile
+        Character speaker;
+    };
+    const Case cases[] = {{"countdown layout", CallOutKind::kCountdown, Character::kRumika},
+                          {"countdown layout, Yatsuha", CallOutKind::kCountdown, Character::kYatsuha},
+                          {"alarm layout", CallOutKind::kAlarm, Character::kRumika},
+                          {"alarm layout, Mazeri", CallOutKind::kAlarm, Character::kMazeri}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClockRig r;
+        r.Start(10, 0, 0);
+        r.KeepStageBare();
+        r.program.NextCallOut().speaker = c.speaker;
+        r.program.CountdownTimer().Start(1);
+        r.program.NextCallOut().kind = c.kindAfterStart;
+        r.vp.pump.RunFor(60'000);
+
+        const auto& log = r.vp.log;
+        auto find = [&](const std::string& prefix, std::size_t from = 0) {
+            for (std::size_t i = from; i < log.size(); ++i)
+                if (log[i].starts_with(prefix)) return i;
+            return log.size();
+        };
+        auto opened = [&](int clip) { return Opened(r.vp.sound, clip); };
+        auto openLine = [](int clip) { return "clip " + ClipOpen(clip); };
+        const int countdownLine = 196 + IndexOf(c.speaker), alarmLine = 191 + IndexOf(c.speaker);
+        const std::size_t lineEnd = find("clip close", find(openLine(countdownLine)));
+        ASSERT_LT(lineEnd, log.size());
+        EXPECT_EQ(opened(countdownLine), 1);
+        if (c.kindAfterStart == CallOutKind::kCountdown) {
+            EXPECT_EQ(r.vp.sound.plays,
+                      (std::vector<RecordingSound::Play>{{201, platform::PlayMode::kWait}}));
+            EXPECT_GT(find("play 0201 wait"), lineEnd);
+            EXPECT_EQ(opened(alarmLine), 0);
+        } else {
+            EXPECT_TRUE(r.vp.sound.plays.empty());
+            EXPECT_EQ(opened(alarmLine), 1);
+            EXPECT_GT(find(openLine(alarmLine)), lineEnd);
+        }
+        EXPECT_LT(find("sleep 3000", lineEnd), log.size());
+        EXPECT_EQ(SeenSign(r), Sign::kIdle);
+        EXPECT_FALSE(r.program.CountdownTimer().Checking());
     }
 }
 

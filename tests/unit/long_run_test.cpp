@@ -10,8 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
+#include "app/Program.h"
 #include "support/HeapInUse.h"
 #include "support/VirtualPlatform.h"
 
@@ -38,17 +37,17 @@ TEST(LongRun, AnHourOfWalksAndPosesDoesNotGrowTheHeap) {
         if (++sleeps % 256 == 0) {
             vp.log.clear();
             vp.sound.plays.clear();
-            vp.sound.commands.clear();
+            vp.sound.clipCalls.clear();
             vp.profile.calls.clear();
         }
     };
     int walkSteps = 0, poseSteps = 0, cleared = 0;
 
-    auto app = std::make_unique<Application>(vp.view);
-    app->clock.Main();
-    ASSERT_EQ(app->anime.StageInterval, 0);
-    app->anime.onFrameDrawn = [&](int32_t, int16_t, int32_t trail) { ++(trail != 0 ? walkSteps : poseSteps); };
-    app->anime.onStageCleared = [&] { ++cleared; };
+    auto program = std::make_unique<Program>(vp.view);
+    program->Start();
+    ASSERT_EQ(program->StageSchedule().Cycle(), 0);
+    program->Canvas().onFrameDrawn = [&](int32_t, int, int32_t trail) { ++(trail != 0 ? walkSteps : poseSteps); };
+    program->Canvas().onStageCleared = [&] { ++cleared; };
 
     vp.pump.RunFor(10 * kMinuteMs);
     vp.log.clear();
@@ -75,7 +74,7 @@ TEST(LongRun, AnHourOfWalksAndPosesDoesNotGrowTheHeap) {
 
     // The end of the program: everything it made goes with it (LeakSanitizer
     // checks that when the test program exits).
-    app.reset();
+    program.reset();
 }
 
 }  // namespace

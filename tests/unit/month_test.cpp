@@ -12,8 +12,9 @@
 #include <functional>
 #include <string>
 
-#include "app/Application.h"
-#include "app/frmClock.h"
+#include "app/Program.h"
+#include "callout/CallOut.h"
+#include "countdown/Countdown.h"
 #include "support/HeapInUse.h"
 #include "support/VirtualPlatform.h"
 
@@ -32,18 +33,14 @@ class OpenWatch final : public platform::Sound {
 public:
     explicit OpenWatch(platform::Sound& inner) : inner_(inner) {}
     std::function<void(int clip)> onOpen;
-    void PlaySound(const std::string& path, uint16_t flags) override { inner_.PlaySound(path, flags); }
-    uint32_t SendString(std::string_view command, char* reply, uint32_t length, const void* owner) override {
-        constexpr std::string_view kOpen = "open \"";
-        if (onOpen && command.starts_with(kOpen)) {
-            const std::size_t end = command.find('"', kOpen.size());
-            onOpen(RecordingSound::ClipNumber(std::string(command.substr(kOpen.size(), end - kOpen.size()))));
-        }
-        return inner_.SendString(command, reply, length, owner);
+    void PlaySound(const std::string& path, platform::PlayMode mode) override { inner_.PlaySound(path, mode); }
+    platform::ClipError OpenClip(const std::string& path) override {
+        if (onOpen) onOpen(RecordingSound::ClipNumber(path));
+        return inner_.OpenClip(path);
     }
-    bool GetErrorString(uint32_t error, char* text, uint32_t length) override {
-        return inner_.GetErrorString(error, text, length);
-    }
+    platform::ClipError PlayClip() override { return inner_.PlayClip(); }
+    platform::ClipQuery IsClipPlaying() override { return inner_.IsClipPlaying(); }
+    platform::ClipError CloseClip() override { return inner_.CloseClip(); }
 
 private:
     platform::Sound& inner_;
@@ -61,7 +58,7 @@ struct QuietMachine {
     OpenWatch watch{sound};
     RecordingMessages messages{nullptr};
     platform::Platform view{clock, pump, random, profile, process, watch, messages, folder.Path()};
-    Application app{view};
+    Program program{view};
 };
 
 // What a month showed, day by day.
@@ -74,13 +71,15 @@ struct DayTally {
 TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
     const auto started = std::chrono::steady_clock::now();
     QuietMachine m;
-    Application& app = m.app;
+    Program& program = m.program;
+    Stage& stage = program.StageSchedule();
+    Countdown& countdown = program.CountdownTimer();
     m.folder.Write("Tessuri.ini",
                    "[Setting]\nEvent=0\nChar0=True\nChar1=True\nChar2=True\nChar3=True\nChar4=True\n"
                    "[Alerm]\nAMPM=True\nHour=07\nMinute=00\nEnabled=1\nEve=True\n");
     m.clock.SetTime(0, 0, 0);
     const uint64_t tickAtStart = m.clock.tickMs;
-    app.clock.Main();
+    program.Start();
 
     std::array<DayTally, kDays> days{};
     auto dayNow = [&] { return static_cast<int>((m.clock.tickMs - tickAtStart) / (24 * kHourMs)); };
@@ -96,7 +95,7 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
             ++days[day].countdownLines;
             const int64_t late = static_cast<int64_t>(m.clock.tickMs) - lineDue;
             if (lineDue < 0) ++strayLines;
-            else if (late < 0 || late >= frmClock::kCheckMs) ++lateLines;
+            else if (late < 0 || late >= Countdown::kCheckMs) ++lateLines;
             else latestLineMs = std::max(latestLineMs, static_cast<int>(late));
             lineDue = -1;
         } else if (clip == 191 && lastOpen != 196) {
@@ -110,16 +109,14 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
     // Every change of the stage's phase, seen at the drawing that follows it.
     int shown = -1, phaseViolations = 0;
     auto notePhase = [&] {
-        int p = -1;
-        for (int i = 0; i < 5; ++i)
-            if (app.anime.PhaseShown[i]) p = i;
+        const int p = stage.PhaseEntered();
         if (p == shown) return;
         const int expected = shown < 0 ? 0 : (shown + 1) % 5;
-        if (p != expected || p != app.anime.PhaseOfMinute(m.clock.Now().minute)) ++phaseViolations;
+        if (p != expected || p != stage.PhaseOfMinute(m.clock.Now().minute)) ++phaseViolations;
         if (p == 4) ++days[dayNow()].cycles;
         shown = p;
     };
-    app.anime.onFrameDrawn = [&](int32_t, int16_t, int32_t) { notePhase(); };
+    program.Canvas().onFrameDrawn = [&](int32_t, int, int32_t) { notePhase(); };
 
     auto runUntil = [&](uint64_t tick) {
         while (m.clock.tickMs < tick) m.pump.RunFor(static_cast<int64_t>(tick - m.clock.tickMs));
@@ -129,22 +126,23 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
         runUntil(tickAtStart + hour * kHourMs);
         if (hour % 24 == 0) {
             // Each day another cycle length: 5, 10, 20, 60 minutes.
-            app.anime.StageInterval = static_cast<int16_t>(hour / 24 % 4);
+            stage.SetCycle(static_cast<int16_t>(hour / 24 % 4));
             m.sound.plays.clear();
-            m.sound.commands.clear();
+            m.sound.clipCalls.clear();
             m.profile.calls.clear();
             if (hour == 24) heapAfterDayOne = HeapInUse();
         }
         ASSERT_EQ(lineDue, -1) << "the countdown of hour " << hour - 1 << " never spoke";
-        app.clock.StartCountdown(kCountdownMinutes);
+        countdown.Start(kCountdownMinutes);
         // As a later confirmation of the settings in alarm mode leaves it:
         // every call-out speaks.
-        app.setting.CallOutKind = 0;
-        lineDue = app.clock.TimerDeadline - Clock::kEarlyStartMs;
+        program.NextCallOut().kind = CallOutKind::kAlarm;
+        ASSERT_TRUE(countdown.Deadline().has_value());
+        lineDue = *countdown.Deadline() - Countdown::kEarlyStartMs;
     }
     runUntil(tickAtStart + kDays * 24 * kHourMs);
     m.sound.plays.clear();
-    m.sound.commands.clear();
+    m.sound.clipCalls.clear();
     m.profile.calls.clear();
     const std::size_t heapAtEnd = HeapInUse();
     const double seconds =
