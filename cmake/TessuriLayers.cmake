@@ -4,7 +4,7 @@
 # through them): a circle between folders, or a reach upwards into app/,
 # stops the configure step with the file and line that make it.
 
-set(TESSURI_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor)
+set(TESSURI_WARNINGS -Wall -Wextra -Wpedantic -Wnon-virtual-dtor)
 
 # Every target of the project compiles with the same warnings.
 function(tessuri_warnings target)
