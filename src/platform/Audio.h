@@ -1,4 +1,4 @@
-// Decoded sound and the outputs that play it.  The media command layer
+// Decoded sound and the outputs that play it.  The sound layer
 // (SoundSystem) works on these; SdlAudio is the real output, and tests hand
 // in outputs of their own.
 #pragma once
@@ -39,8 +39,7 @@ std::optional<AudioClip> LoadWavBytes(std::string_view bytes);
 // The program's own short chime, played where a clip cannot be.
 const AudioClip& DefaultChime();
 
-// Two outputs that play side by side: one-shot clips, and the clip opened
-// under a media alias.
+// Two outputs that play side by side: one-shot clips, and the media clip.
 enum class Channel : uint8_t { kOneShot, kMedia };
 
 class AudioOutput {

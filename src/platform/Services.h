@@ -99,8 +99,9 @@ public:
     // Plays a WAV file once.  A new clip cuts off the one-shot clip still
     // playing.  A file that cannot be played sounds the default chime.
     virtual void PlaySound(const std::string& path, PlayMode mode) = 0;
-    // Loads the media clip at path, as one path whatever it holds; nothing
-    // plays yet.
+    // Loads the media clip at path, taken as one path whatever it holds;
+    // nothing plays yet.  While another clip is open it fails with
+    // kAlreadyOpen and leaves that one as it is.
     virtual ClipError OpenClip(const std::string& path) = 0;
     // Starts the open clip from its beginning.
     virtual ClipError PlayClip() = 0;

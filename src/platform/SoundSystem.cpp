@@ -2,9 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cstring>
-
 namespace platform {
 
 void SoundSystem::PlaySound(const std::string& path, PlayMode mode) {
@@ -15,9 +12,10 @@ void SoundSystem::PlaySound(const std::string& path, PlayMode mode) {
 
 ClipError SoundSystem::OpenClip(const std::string& path) {
     if (open_) return ClipError::kAlreadyOpen;
+    // The file system would read a path only up to a NUL: some other file.
+    if (path.empty() || path.find('\0') != std::string::npos) return ClipError::kFileNotFound;
     struct stat st {};
-    if (path.empty() || path.find('\0') != std::string::npos || stat(path.c_str(), &st) != 0)
-        return ClipError::kFileNotFound;
+    if (stat(path.c_str(), &st) != 0) return ClipError::kFileNotFound;
     std::optional<AudioClip> clip = LoadWavFile(path);
     if (!clip) return ClipError::kUnreadableFile;
     open_ = Open{std::move(*clip), false};

@@ -1,5 +1,5 @@
-// The sound layer over an audio output: one-shot clips, and the small media
-// command language with its alias, replies and error codes.
+// The sound layer over an audio output: one-shot clips on one channel, the
+// media clip on the other.
 #pragma once
 
 #include <optional>
@@ -23,8 +23,11 @@ public:
 private:
     struct Open {
         AudioClip clip;
+        // The channel tells whether something plays, not what: until
+        // PlayClip, whatever it is, it is not this clip.
         bool started = false;
     };
+
     AudioOutput& output_;
     std::optional<Open> open_;
 };

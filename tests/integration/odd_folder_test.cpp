@@ -1,6 +1,6 @@
 // A program folder whose name holds blanks, quotes, a non-ASCII letter and
 // shell metacharacters works like any other: the settings are read and
-// written there, the alarm's line plays through the media commands and the
+// written there, the alarm's line plays as the media clip and the
 // spoken time through one-shot clips, and the program leaves nothing in the
 // folder but its settings file.
 #include <gtest/gtest.h>

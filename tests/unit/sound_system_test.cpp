@@ -1,9 +1,10 @@
-// The sound layer's one-shot clips and media commands, over an output that
+// The sound layer's one-shot clips and its media clip, over an output that
 // only notes what it was asked to do.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/SoundSystem.h"
 #include "support/VirtualPlatform.h"
@@ -12,6 +13,7 @@ namespace {
 
 using platform::AudioClip;
 using platform::Channel;
+using platform::ClipError;
 using platform::SoundSystem;
 using testing_support::TempFolder;
 
@@ -47,129 +49,121 @@ std::string Wav(int ms) {
     return b;
 }
 
-class Commands : public ::testing::Test {
+class SoundLayer : public ::testing::Test {
 protected:
-    Commands() { folder.Write("0203.wav", Wav(500)); }
-    // Sends a command; the reply up to its first NUL.
-    uint32_t Send(const std::string& command, std::string* reply = nullptr) {
-        std::array<char, 256> buffer;
-        buffer.fill('#');
-        const uint32_t r = sound.SendString(command, buffer.data(), 256, nullptr);
-        EXPECT_NE(std::memchr(buffer.data(), '\0', buffer.size()), nullptr) << "reply not terminated";
-        if (reply) *reply = buffer.data();
-        return r;
-    }
-    std::string Open(const std::string& path) { return "open \"" + path + "\" type waveaudio alias wavefiles"; }
+    SoundLayer() { folder.Write("0203.wav", Wav(500)); }
 
     TempFolder folder;
     NotingOutput output;
     SoundSystem sound{output};
 };
 
-TEST_F(Commands, OpenPlayPollStopClose) {
-    std::string reply;
-    EXPECT_EQ(Send(Open(folder.File("0203.wav"))), 0u);
-    EXPECT_EQ(Send("status wavefiles mode", &reply), 0u);
-    EXPECT_EQ(reply, "stopped");  // opened, not yet started
-    EXPECT_EQ(Send("play wavefiles", &reply), 0u);
-    EXPECT_EQ(reply, "");
-    EXPECT_EQ(Send("status wavefiles mode", &reply), 0u);
-    EXPECT_EQ(reply, "playing");
-    EXPECT_EQ(Send("status wavefiles mode", &reply), 0u);
-    EXPECT_EQ(reply, "playing");
-    EXPECT_EQ(Send("status wavefiles mode", &reply), 0u);
-    EXPECT_EQ(reply, "stopped");  // played to its end
-    EXPECT_EQ(Send("stop wavefiles"), 0u);
-    EXPECT_EQ(Send("close wavefiles"), 0u);
-    EXPECT_EQ(output.log, (std::vector<std::string>{"media start 500ms", "media stop", "media stop"}));
-    // Closed again: the alias can be opened anew.
-    EXPECT_EQ(Send(Open(folder.File("0203.wav"))), 0u);
+using Query = std::pair<ClipError, bool>;
+Query Ask(platform::Sound& sound) {
+    const platform::ClipQuery q = sound.IsClipPlaying();
+    return {q.error, q.playing};
 }
 
-struct ErrorCase {
+TEST_F(SoundLayer, AClipPlaysFromPlayClipToItsEndAndCloseSilencesIt) {
+    ASSERT_EQ(sound.OpenClip(folder.File("0203.wav")), ClipError::kNone);
+    // The output would say "playing" now: the clip itself has not started.
+    EXPECT_EQ(Ask(sound), Query(ClipError::kNone, false));
+    EXPECT_EQ(sound.PlayClip(), ClipError::kNone);
+    EXPECT_EQ(Ask(sound), Query(ClipError::kNone, true));
+    EXPECT_EQ(Ask(sound), Query(ClipError::kNone, true));
+    EXPECT_EQ(Ask(sound), Query(ClipError::kNone, false));  // played to its end
+    EXPECT_EQ(sound.CloseClip(), ClipError::kNone);
+    EXPECT_EQ(output.log, (std::vector<std::string>{"media start 500ms", "media stop"}));
+    // Closed: another clip can be opened.
+    EXPECT_EQ(sound.OpenClip(folder.File("0203.wav")), ClipError::kNone);
+}
+
+TEST_F(SoundLayer, OpeningWhileAClipIsOpenFailsAndLeavesThatOnePlaying) {
+    folder.Write("0204.wav", Wav(200));
+    ASSERT_EQ(sound.OpenClip(folder.File("0203.wav")), ClipError::kNone);
+    ASSERT_EQ(sound.PlayClip(), ClipError::kNone);
+    EXPECT_EQ(sound.OpenClip(folder.File("0204.wav")), ClipError::kAlreadyOpen);
+    EXPECT_EQ(sound.OpenClip(folder.File("0203.wav")), ClipError::kAlreadyOpen);
+    EXPECT_EQ(sound.OpenClip(folder.File("0999.wav")), ClipError::kAlreadyOpen);
+    EXPECT_EQ(Ask(sound), Query(ClipError::kNone, true));
+    EXPECT_EQ(sound.PlayClip(), ClipError::kNone);
+    EXPECT_EQ(output.log, (std::vector<std::string>{"media start 500ms", "media start 500ms"}));
+}
+
+TEST_F(SoundLayer, WithNoClipOpenEveryCallFailsAndTheOutputIsLeftAlone) {
+    for (const bool openedBefore : {false, true}) {
+        SCOPED_TRACE(openedBefore ? "after a close" : "never opened");
+        if (openedBefore) {
+            ASSERT_EQ(sound.OpenClip(folder.File("0203.wav")), ClipError::kNone);
+            ASSERT_EQ(sound.CloseClip(), ClipError::kNone);
+        }
+        output.log.clear();
+        EXPECT_EQ(sound.PlayClip(), ClipError::kNotOpen);
+        EXPECT_EQ(Ask(sound), Query(ClipError::kNotOpen, false));
+        EXPECT_EQ(sound.CloseClip(), ClipError::kNotOpen);
+        EXPECT_TRUE(output.log.empty()) << output.log.front();
+    }
+}
+
+struct OpenCase {
     const char* name;
-    std::vector<std::string> before;  // sent first, results ignored
-    std::string command;
-    uint32_t error;
+    std::string file;  // written into the folder first, a 200 ms clip; "" for none
+    std::string path;  // "DIR/" at its start stands for the folder
+    ClipError error;
 };
-void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
 
-class CommandErrors : public Commands, public ::testing::WithParamInterface<ErrorCase> {};
+class Opening : public SoundLayer, public ::testing::WithParamInterface<OpenCase> {};
 
-TEST_P(CommandErrors, AnswerWithTheirCodeAndPlayNothing) {
-    const ErrorCase& c = GetParam();
-    // "DIR/" in a case stands for the test's folder.
-    auto inFolder = [&](std::string cmd) {
-        if (const std::size_t at = cmd.find("DIR/"); at != std::string::npos) cmd.replace(at, 4, folder.Path() + "/");
-        return cmd;
-    };
-    for (const std::string& cmd : c.before) Send(inFolder(cmd));
+// Whatever a path holds is the name of one file: an opened clip is that
+// file's, and a failed open leaves nothing open and plays nothing.
+TEST_P(Opening, TakesThePathAsOneFileName) {
+    const OpenCase& c = GetParam();
     folder.Write("text.wav", "this is not a sound\n");
-    EXPECT_EQ(Send(inFolder(c.command)), c.error);
-    std::array<char, 256> text{};
-    EXPECT_TRUE(sound.GetErrorString(c.error, text.data(), 256));
-    EXPECT_GT(std::strlen(text.data()), 0u);
-    for (const std::string& line : output.log) EXPECT_EQ(line.find("start"), std::string::npos) << line;
+    if (!c.file.empty()) folder.Write(c.file, Wav(200));
+    std::string path = c.path;
+    if (path.starts_with("DIR/")) path.replace(0, 4, folder.Path() + "/");
+    ASSERT_EQ(sound.OpenClip(path), c.error);
+    if (c.error == ClipError::kNone) {
+        EXPECT_EQ(sound.PlayClip(), ClipError::kNone);
+        EXPECT_EQ(output.log, (std::vector<std::string>{"media start 200ms"}));
+        return;
+    }
+    EXPECT_EQ(sound.PlayClip(), ClipError::kNotOpen);
+    EXPECT_EQ(Ask(sound), Query(ClipError::kNotOpen, false));
+    EXPECT_TRUE(output.log.empty()) << output.log.front();
+    EXPECT_EQ(sound.OpenClip(folder.File("0203.wav")), ClipError::kNone) << "the failed open left a clip open";
 }
-
-const std::string kOpen = "open \"DIR/0203.wav\" type waveaudio alias wavefiles";
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, CommandErrors,
+    Cases, Opening,
     ::testing::Values(
-        ErrorCase{"MissingFile", {}, "open \"DIR/0999.wav\" type waveaudio alias wavefiles",
-                  platform::kMediaFileNotFound},
-        ErrorCase{"NotAWav", {}, "open \"DIR/text.wav\" type waveaudio alias wavefiles",
-                  platform::kMediaUnreadableFile},
-        ErrorCase{"AFolder", {}, "open \"DIR/\" type waveaudio alias wavefiles", platform::kMediaUnreadableFile},
-        ErrorCase{"AliasAlreadyOpen", {kOpen}, kOpen, platform::kMediaAliasInUse},
-        ErrorCase{"QueryOnAClosedAlias", {}, "status wavefiles mode", platform::kMediaAliasNotOpen},
-        ErrorCase{"PlayOnAClosedAlias", {}, "play wavefiles", platform::kMediaAliasNotOpen},
-        ErrorCase{"PlayAfterClose", {kOpen, "close wavefiles"}, "play wavefiles", platform::kMediaAliasNotOpen},
-        ErrorCase{"CloseTwice", {kOpen, "close wavefiles"}, "close wavefiles", platform::kMediaAliasNotOpen},
-        ErrorCase{"AnotherAlias", {kOpen}, "play other", platform::kMediaAliasNotOpen},
-        ErrorCase{"UnknownVerb", {kOpen}, "pause wavefiles", platform::kMediaUnknownCommand},
-        ErrorCase{"UnknownStatusItem", {kOpen}, "status wavefiles length", platform::kMediaUnknownCommand},
-        ErrorCase{"Empty", {}, "", platform::kMediaUnknownCommand},
-        ErrorCase{"UpperCase", {kOpen}, "PLAY wavefiles", platform::kMediaUnknownCommand},
-        ErrorCase{"TwoCommandsInOne", {kOpen}, "stop wavefiles\nplay wavefiles", platform::kMediaUnknownCommand},
-        // Everything up to the fixed ending is the path, quotes included: the
-        // "play" inside it is never run, and no such file exists.
-        ErrorCase{"QuoteInsideThePath", {}, "open \"DIR/0203.wav\" play wavefiles \"\" type waveaudio alias wavefiles",
-                  platform::kMediaFileNotFound},
-        ErrorCase{"NoAliasAtTheEnd", {}, "open \"DIR/0203.wav\" type waveaudio alias wave files",
-                  platform::kMediaUnknownCommand}),
+        OpenCase{"MissingFile", "", "DIR/0999.wav", ClipError::kFileNotFound},
+        OpenCase{"NotAWav", "", "DIR/text.wav", ClipError::kUnreadableFile},
+        OpenCase{"AFolder", "", "DIR/", ClipError::kUnreadableFile},
+        OpenCase{"Empty", "", "", ClipError::kFileNotFound},
+        // Cut at its NUL the path would name a clip that is there.
+        OpenCase{"ANulInside", "", std::string("DIR/0203.wav\0.wav", 17), ClipError::kFileNotFound},
+        OpenCase{"ANulAtTheEnd", "", std::string("DIR/0203.wav\0", 13), ClipError::kFileNotFound},
+        OpenCase{"QuotesInTheName", "say \"hi\".wav", "DIR/say \"hi\".wav", ClipError::kNone},
+        OpenCase{"MediaWordsInTheName", "x\" type waveaudio alias wavefiles", "DIR/x\" type waveaudio alias wavefiles",
+                 ClipError::kNone},
+        OpenCase{"ALineBreakInTheName", "a\nclose wavefiles", "DIR/a\nclose wavefiles", ClipError::kNone},
+        // A real clip's path with more after it is some other file.
+        OpenCase{"MoreAfterARealClip", "", "DIR/0203.wav\" play wavefiles \"", ClipError::kFileNotFound}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Commands, AQuoteInAFileNameIsPartOfThePath) {
-    folder.Write("say \"hi\".wav", Wav(200));
-    EXPECT_EQ(Send(Open(folder.File("say \"hi\".wav"))), 0u);
-    EXPECT_EQ(Send("play wavefiles"), 0u);
-    EXPECT_EQ(output.log, (std::vector<std::string>{"media start 200ms"}));
-}
-
-TEST_F(Commands, RepliesAreCutToTheBuffer) {
-    Send(Open(folder.File("0203.wav")));
-    std::array<char, 4> small;
-    small.fill('#');
-    EXPECT_EQ(sound.SendString("status wavefiles mode", small.data(), 4, nullptr), 0u);
-    EXPECT_STREQ(small.data(), "sto");
-    std::array<char, 8> text;
-    EXPECT_FALSE(sound.GetErrorString(12345, text.data(), 8));
-    EXPECT_EQ(std::strlen(text.data()), 7u);
-}
-
-TEST_F(Commands, OneShotClipsWaitOnlyWithoutTheAsyncFlag) {
-    sound.PlaySound(folder.File("0203.wav"), 0);
-    sound.PlaySound(folder.File("0203.wav"), 1);
+TEST_F(SoundLayer, OneShotClipsWaitOnlyWhenAskedTo) {
+    sound.PlaySound(folder.File("0203.wav"), platform::PlayMode::kWait);
+    sound.PlaySound(folder.File("0203.wav"), platform::PlayMode::kNoWait);
     EXPECT_EQ(output.log, (std::vector<std::string>{"oneshot start 500ms", "oneshot wait", "oneshot start 500ms"}));
 }
 
-TEST_F(Commands, AClipThatCannotPlaySoundsTheChime) {
+TEST_F(SoundLayer, AClipThatCannotPlaySoundsTheChime) {
     folder.Write("0001.wav", "");
     const std::string chime = "oneshot start " + std::to_string(platform::DefaultChime().DurationMs()) + "ms";
-    sound.PlaySound(folder.File("0404.wav"), 0);
-    sound.PlaySound(folder.File("0001.wav"), 1);
+    sound.PlaySound(folder.File("0404.wav"), platform::PlayMode::kWait);
+    sound.PlaySound(folder.File("0001.wav"), platform::PlayMode::kNoWait);
     EXPECT_EQ(output.log, (std::vector<std::string>{chime, "oneshot wait", chime}));
     EXPECT_GT(platform::DefaultChime().DurationMs(), 100);
 }
