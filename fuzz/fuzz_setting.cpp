@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         SettingsDialog d({p.SettingsFile(), p.StageSchedule(), p.AlarmClock(), p.CountdownTimer(), p.WindowStacking(),
                           p.NextCallOut(), r.vp.messages});
         bool closed = false;
-        d.Window().onQueryUnload = [&closed] { closed = true; };
+        d.Window().onCloseRequest = [&closed] { closed = true; };
         d.Load();
         for (const Entry& e : entries) {
             platform::TextBox& box = e.box == 0 ? d.HourBox() : e.box == 1 ? d.MinuteBox() : d.CountdownBox();

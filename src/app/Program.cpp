@@ -32,7 +32,7 @@ void Program::ConnectInput() {
     window.onMouseDown = [&window](platform::MouseButton button) {
         if (button == platform::MouseButton::kLeft) DragWindow(window);
     };
-    window.onQueryUnload = [this] { Quit(); };
+    window.onCloseRequest = [this] { Quit(); };
     platform::PictureBox& close = window_.CloseButton();
     close.onMouseDown = [this](platform::MouseButton) { window_.ShowClosePressed(); };
     close.onMouseUp = [this](platform::MouseButton) { Quit(); };

@@ -36,7 +36,7 @@ CallOutWindow::CallOutWindow(platform::EventPump& pump, Voice& voice,
     mascotMask_ = LoadPicture("pokku_mask", kMascotWidth, kMascotHeight, 0xFFFFFF);
     // Activation closes the window.
     window_.onActivate = [this] { onClosed_(*this); };
-    window_.onQueryUnload = [this] { onClosed_(*this); };
+    window_.onCloseRequest = [this] { onClosed_(*this); };
 }
 
 CallOutWindow::~CallOutWindow() = default;

@@ -137,7 +137,7 @@ void SettingsDialog::SetMode(bool alarm) {
         c->SetEnabled(!alarm);
 }
 
-void SettingsDialog::Message(const char* text, MessageIcon icon) { homes_.messages.MsgBox(text, icon, "Tessuri"); }
+void SettingsDialog::Message(const char* text, MessageIcon icon) { homes_.messages.ShowMessage(text, icon, "Tessuri"); }
 
 bool SettingsDialog::Refuse(const char* text) {
     Message(text, MessageIcon::kInformation);
@@ -225,7 +225,7 @@ void SettingsDialog::Ok() {
 
     const bool anyCharacter = std::any_of(onStage_.begin(), onStage_.end(), [](auto* c) { return c->Value(); });
     if (!anyCharacter) {
-        homes_.messages.MsgBox(kNoCharacter, MessageIcon::kExclamation, "Marolin");
+        homes_.messages.ShowMessage(kNoCharacter, MessageIcon::kExclamation, "Marolin");
         return;
     }
     for (Character c : kAllCharacters) {

@@ -299,7 +299,7 @@ void Dialog::Show() {
 }
 
 void Dialog::Unload() {
-    if (onQueryUnload) onQueryUnload();
+    if (onCloseRequest) onCloseRequest();
     impl_->widget->hide();
     if (impl_->loop) impl_->loop->exit();
 }
@@ -307,7 +307,7 @@ void Dialog::Unload() {
 bool Dialog::Visible() const { return impl_->widget->isVisible(); }
 QWidget* Dialog::Widget() const { return impl_->widget; }
 
-void QtMessages::MsgBox(std::string_view text, MessageIcon icon, std::string_view title) {
+void QtMessages::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
     QMessageBox box(icon == MessageIcon::kExclamation ? QMessageBox::Warning : QMessageBox::Information, Q(title),
                     Q(text), QMessageBox::Ok);
     box.exec();

@@ -149,7 +149,7 @@ public:
     [[nodiscard]] QWidget* Widget() const;
 
     // The dialog is closing, whichever way.
-    std::function<void()> onQueryUnload;
+    std::function<void()> onCloseRequest;
 
 private:
     struct Impl;
@@ -159,7 +159,7 @@ private:
 // Message boxes of the toolkit.
 class QtMessages final : public Messages {
 public:
-    void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) override;
+    void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) override;
 };
 
 }  // namespace platform

@@ -128,7 +128,7 @@ Picture& PictureBox::Image() {
     }
     return w->image;
 }
-void PictureBox::Cls() {
+void PictureBox::RestorePicture() {
     impl_->widget->image = impl_->widget->picture;
     impl_->widget->ImageChanged();
     impl_->widget->repaint();
@@ -196,7 +196,7 @@ protected:
     void closeEvent(QCloseEvent* e) override {
         // The owner decides; the window never closes by itself.
         e->ignore();
-        Later(&Form::onQueryUnload);
+        Later(&Form::onCloseRequest);
     }
 
 public:

@@ -28,14 +28,14 @@ public:
     PictureBox(const PictureBox&) = delete;
     PictureBox& operator=(const PictureBox&) = delete;
 
-    // The area's own picture: it becomes the persistent image, and Cls()
+    // The area's own picture: it becomes the persistent image, and RestorePicture()
     // returns to it.  Shown at once when it differs from what is shown.
     void SetPicture(const Picture& picture);
     [[nodiscard]] const Picture& GetPicture() const;
     // The persistent image that drawing goes into.
     [[nodiscard]] Picture& Image();
     // The persistent image becomes the area's picture again, and is shown.
-    void Cls();
+    void RestorePicture();
     // Shows the persistent image now, without waiting for the event loop.
     void Refresh();
     // The same for the part of it that changed.
@@ -104,7 +104,7 @@ public:
     MouseHandler onMouseDown;
     // Every request to close the window ends here; the window itself never
     // closes on its own.
-    std::function<void()> onQueryUnload;
+    std::function<void()> onCloseRequest;
     // The window has become the active one.
     std::function<void()> onActivate;
     // Both run from the event loop once the event behind them has been

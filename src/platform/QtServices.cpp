@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Paths.h"
+
 namespace platform {
 
 LocalTime RealClock::Now() {
@@ -44,7 +46,7 @@ void QtEventPump::Sleep(uint32_t milliseconds) {
     }
 }
 
-void QtEventPump::DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtEventPump::ProcessPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
 namespace {
 
@@ -79,16 +81,16 @@ std::unique_ptr<Timer> QtEventPump::CreateTimer(int intervalMs, std::function<vo
     return std::make_unique<QtTimer>(intervalMs, std::move(onTimer));
 }
 
-RealRandom::RealRandom() { Randomize(); }
+RealRandom::RealRandom() { Reseed(); }
 
-void RealRandom::Randomize() {
+void RealRandom::Reseed() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     state_ = static_cast<uint64_t>(ts.tv_sec) * 1000000007ull ^ static_cast<uint64_t>(ts.tv_nsec) ^
              (static_cast<uint64_t>(getpid()) << 32);
 }
 
-double RealRandom::Rnd() {
+double RealRandom::NextFraction() {
     // splitmix64: small, fast and well distributed.
     uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -108,11 +110,7 @@ std::string ExecutableFolder() {
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return ".";
-    std::string path(buf, static_cast<std::size_t>(n));
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+    return FolderOf(std::string_view(buf, static_cast<std::size_t>(n)));
 }
 
 namespace {

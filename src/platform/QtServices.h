@@ -18,19 +18,19 @@ public:
     uint64_t TickCount() override;
 };
 
-// Sleep blocks the thread; DoEvents and the timers run on Qt's event loop.
+// Sleep blocks the thread; ProcessPendingEvents and the timers run on Qt's event loop.
 class QtEventPump final : public EventPump {
 public:
     void Sleep(uint32_t milliseconds) override;
-    void DoEvents() override;
+    void ProcessPendingEvents() override;
     std::unique_ptr<Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) override;
 };
 
 class RealRandom final : public RandomSource {
 public:
     RealRandom();
-    void Randomize() override;
-    double Rnd() override;
+    void Reseed() override;
+    double NextFraction() override;
 
 private:
     uint64_t state_ = 0;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Paths.h"  // kPathSeparator and InFolder, which used to live here
 #include "platform/Types.h"
 
 namespace platform {
@@ -42,7 +43,7 @@ public:
     // Blocks the thread; no events are processed meanwhile.
     virtual void Sleep(uint32_t milliseconds) = 0;
     // Handles whatever events are pending, then returns.
-    virtual void DoEvents() = 0;
+    virtual void ProcessPendingEvents() = 0;
     virtual std::unique_ptr<Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) = 0;
 };
 
@@ -50,9 +51,9 @@ class RandomSource {
 public:
     virtual ~RandomSource() = default;
     // Reseeds from the system clock.
-    virtual void Randomize() = 0;
+    virtual void Reseed() = 0;
     // Uniform in [0, 1).
-    virtual double Rnd() = 0;
+    virtual double NextFraction() = 0;
 };
 
 // Access to an INI file with the semantics of the classic profile calls.
@@ -118,7 +119,7 @@ class Messages {
 public:
     virtual ~Messages() = default;
     // A modal message box with one OK button; returns when it is dismissed.
-    virtual void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) = 0;
+    virtual void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) = 0;
 };
 
 class Process {
@@ -139,16 +140,5 @@ struct Platform {
     Messages& messages;
     std::string programFolder;  // the folder of the executable, no trailing separator
 };
-
-// The path separator of this platform.
-inline constexpr char kPathSeparator = '/';
-
-// name inside folder: "folder/name", with one separator however folder ends.
-inline std::string InFolder(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    if (path.empty() || path.back() != kPathSeparator) path += kPathSeparator;
-    path += name;
-    return path;
-}
 
 }  // namespace platform

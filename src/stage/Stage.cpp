@@ -16,11 +16,11 @@ void Stage::PickStageCharacter(bool resetPhases) {
     if (allowed.empty()) return;  // start-up and the dialog make sure this never happens
 
     platform::RandomSource& random = machine_.random;
-    random.Randomize();
+    random.Reseed();
     const Character old = onStage_;
     const auto n = static_cast<double>(allowed.size());
     auto pick = [&] {
-        auto index = static_cast<std::size_t>(std::floor(n * random.Rnd()));
+        auto index = static_cast<std::size_t>(std::floor(n * random.NextFraction()));
         if (index >= allowed.size()) index = allowed.size() - 1;
         return allowed[index];
     };
@@ -112,7 +112,7 @@ void Stage::Walk(int32_t from, int32_t last, int frame) {
 }
 
 void Stage::Pose(int32_t x, int first, int second) {
-    machine_.pump.DoEvents();
+    machine_.pump.ProcessPendingEvents();
     canvas_.DrawStageFrame(onStage_, x, poseFrame_, 0);
     PauseTenths(10);
     poseFrame_ = (poseFrame_ == first) ? second : first;
@@ -122,7 +122,7 @@ void Stage::PauseTenths(int n) {
     constexpr uint32_t kTenthMs = 100;
     platform::EventPump& pump = machine_.pump;
     for (int i = 1; i <= n; ++i) {
-        pump.DoEvents();
+        pump.ProcessPendingEvents();
         face_.UpdateClockDisplay();
         // A new second within this tenth is shown when it comes, not up to a
         // tenth later: a pose would otherwise leave the face behind by 50 ms

@@ -34,6 +34,6 @@ void StageCanvas::DrawStageFrame(Character who, int32_t x, int frame, int32_t tr
 }
 
 void StageCanvas::ClearStage() {
-    stage_.Cls();
+    stage_.RestorePicture();
     if (onStageCleared) onStageCleared();
 }

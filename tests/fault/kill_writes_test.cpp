@@ -2,7 +2,9 @@
 // at random instants.  After every kill the file must be whole and every key
 // must hold the value of the round being written or of the one before; the
 // next write must then remove any temporary file the killed writer left
-// (but for the few whose names look like a user's copy of the file).
+// (but for the few whose names look like a user's copy of the file).  A
+// second test kills a process rewriting a bigger file from within, without a
+// separate writer program.
 //
 // TESSURI_KILLS sets the number of kills (500 by default),
 // TESSURI_KILL_SEED repeats the instants of an earlier run.
@@ -295,6 +297,31 @@ TEST(KillDuringWrites, FileStaysWholeAndTheNextWriteRemovesLeftovers) {
     RecordProperty("temporary_files_left", static_cast<int>(filesLeft));
     RecordProperty("temporary_files_kept", static_cast<int>(filesKept));
     EXPECT_GT(before.Newest(), 0) << "the writer never got through a round";
+}
+
+// The writer above writes short values, so each of its files is a few dozen
+// bytes.  Here a file of two 4 KB versions is rewritten as fast as one
+// process can, and killed at some instant of a write: what is on disk then
+// must be one of the two, whole.
+TEST(KillDuringWrites, BigFileIsOneWholeVersion) {
+    Folder dir;
+    const std::string path = (dir.path() / kFileName).string();
+    const std::string versionA = "[Setting]\nLeft=" + std::string(4000, 'x') + "\n";
+    const std::string versionB = "[Setting]\nLeft=" + std::string(4000, 'y') + "\n";
+    std::ofstream(path, std::ios::binary) << versionA;
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0) << "fork failed";
+        if (child == 0) {
+            platform::IniFile ini;
+            for (int i = 0;; ++i) ini.PutString("Setting", "Left", std::string(4000, i % 2 ? 'x' : 'y'), path);
+        }
+        ::usleep(static_cast<useconds_t>(500 + round * 250));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string now = ReadFile(path);
+        EXPECT_TRUE(now == versionA || now == versionB) << "round " << round << ": " << now.size() << " bytes";
+    }
 }
 
 }  // namespace

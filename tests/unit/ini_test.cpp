@@ -307,34 +307,6 @@ TEST(IniFile, KeepsPermissionBitsOfTheOldFile) {
 
 namespace {
 
-TEST(IniFile, KilledMidWriteLeavesOldOrNewFileWhole) {
-    // A child rewrites the file as fast as it can and is killed at some
-    // instant; whatever is on disk then must be one whole version.
-    TempFolder dir;
-    const std::string path = dir.File("Tessuri.ini");
-    const std::string big(4000, 'x');
-    const std::string versionA = "[Setting]\nLeft=" + big + "\n";
-    const std::string versionB = "[Setting]\nLeft=" + std::string(4000, 'y') + "\n";
-    dir.Write("Tessuri.ini", versionA);
-    for (int round = 0; round < 20; ++round) {
-        pid_t child = fork();
-        if (child == 0) {
-            platform::IniFile ini;
-            for (int i = 0;; ++i)
-                ini.PutString("Setting", "Left", std::string(4000, i % 2 ? 'x' : 'y'), path);
-        }
-        usleep(static_cast<useconds_t>(500 + round * 250));
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-        const std::string now = dir.Read("Tessuri.ini");
-        EXPECT_TRUE(now == versionA || now == versionB) << "round " << round << ": " << now.size() << " bytes";
-    }
-}
-
-}  // namespace
-
-namespace {
-
 // ---------------------------------------------------------------- leftovers
 
 enum class Made { kFile, kSymlink, kFolder, kOtherOwnersFile };
@@ -408,7 +380,9 @@ TEST(IniFile, WriteRemovesOnlyOldTemporaryFilesOfItsOwn) {
         EXPECT_EQ(dir.Read("Tessuri.ini"), "[Setting]\nLeft=2\n");
         struct stat st {};
         EXPECT_EQ(lstat(leftover.c_str(), &st) != 0, c.removed);
-        if (c.made == Made::kSymlink) EXPECT_EQ(elsewhere.Read("target"), "keep");
+        if (c.made == Made::kSymlink) {
+            EXPECT_EQ(elsewhere.Read("target"), "keep");
+        }
     }
 }
 

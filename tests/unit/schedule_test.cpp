@@ -289,7 +289,7 @@ TEST_F(Schedule, WithTwoOrMoreAllowedTheNextCharacterIsNeverTheOneOnTheStage) {
     vp.random.script = {0.5, 0.5, 0.99};  // draws Pelulu, Pelulu, then Mazeri
     stage.PickStageCharacter(true);
     EXPECT_EQ(stage.OnStage(), Character::kMazeri);
-    EXPECT_EQ(vp.random.randomizeCalls, 1);
+    EXPECT_EQ(vp.random.reseedCalls, 1);
     EXPECT_EQ(stage.PhaseEntered(), -1) << "a new character starts the phase afresh";
 
     for (Character c : kAllCharacters) stage.SetAllowed(c, c == Character::kShiore);

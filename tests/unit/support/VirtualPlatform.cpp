@@ -118,7 +118,7 @@ void VirtualPump::DeliverPosted() {
     if (QCoreApplication::instance()) QCoreApplication::sendPostedEvents();
 }
 
-void VirtualPump::DoEvents() {
+void VirtualPump::ProcessPendingEvents() {
     if (log_) log_->push_back("pump");
     DeliverPosted();
     FireDue();

@@ -47,7 +47,7 @@ class VirtualPump final : public platform::EventPump {
 public:
     explicit VirtualPump(VirtualClock& clock, std::vector<std::string>* log = nullptr) : clock_(clock), log_(log) {}
     void Sleep(uint32_t ms) override;
-    void DoEvents() override;
+    void ProcessPendingEvents() override;
     std::unique_ptr<platform::Timer> CreateTimer(int intervalMs, std::function<void()> onTimer) override;
     // Lets virtual time pass, firing every timer that falls due, in order.
     void RunFor(int64_t ms);
@@ -76,9 +76,9 @@ public:
     // visits the whole range, so a caller that draws until it gets a
     // different pick always gets one.
     std::deque<double> script;
-    int randomizeCalls = 0;
-    void Randomize() override { ++randomizeCalls; }
-    double Rnd() override {
+    int reseedCalls = 0;
+    void Reseed() override { ++reseedCalls; }
+    double NextFraction() override {
         if (script.empty()) {
             const double v = after_;
             after_ += 0.6180339887;
@@ -185,7 +185,7 @@ public:
         }
     };
     std::vector<Message> shown;
-    void MsgBox(std::string_view text, platform::MessageIcon icon, std::string_view title) override {
+    void ShowMessage(std::string_view text, platform::MessageIcon icon, std::string_view title) override {
         shown.push_back({std::string(text), icon, std::string(title)});
         if (log_)
             log_->push_back("msgbox " + std::string(title) +
