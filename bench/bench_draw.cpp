@@ -71,7 +71,7 @@ void SpeakTimeOverhead(benchmark::State& state, ClockRig& rig) {
         WriteTone(rig.folder + "/wav/" + clips::FileName(clip), 0.6);
     for (auto _ : state) voice.SpeakTime(kSpeaker);
     // Every word was found and read: no chime took a word's place.
-    if (output.bytes != state.iterations() * 4 * 26460) state.SkipWithError("a word was not read from its file");
+    if (output.bytes != static_cast<std::size_t>(state.iterations()) * 4 * 26460) state.SkipWithError("a word was not read from its file");
 }
 
 }  // namespace

@@ -115,8 +115,9 @@ TEST_P(PictureSize, ExistsAtOneAndTwiceTheSize)
         ASSERT_FALSE(image.isNull()) << p.name << " is missing";
         EXPECT_EQ(image.width(), p.width * scale);
         EXPECT_EQ(image.height(), p.height * scale);
-        if (p.opaque)
+        if (p.opaque) {
             EXPECT_FALSE(image.hasAlphaChannel()) << "pictures are opaque 24-bit colour";
+        }
     }
 }
 

@@ -72,7 +72,9 @@ int RunAWhileAndClose(const ProgramFolder& folder, bool placeStored = true) {
     auto clock = StartClock(folder);
     if (!clock) return -1;
     const Geometry g = placeStored ? WaitForPlace(*clock, kLeft, kTop) : SettledGeometry(*clock);
-    if (placeStored) EXPECT_EQ(g.x, kLeft) << "the stored place was not read";
+    if (placeStored) {
+        EXPECT_EQ(g.x, kLeft) << "the stored place was not read";
+    }
     PressMoveRelease(1, g.x + 115, g.y + 109, g.x + 115, g.y + 109);
     std::this_thread::sleep_for(2500ms);
     EXPECT_TRUE(clock->process().Running()) << folder.Log();
