@@ -29,8 +29,7 @@ protected:
             report_ = false;
             timespec ts{};
             clock_gettime(CLOCK_MONOTONIC, &ts);
-            std::fprintf(stderr, "first-paint %lld\n",
-                         static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
+            std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
             std::fflush(stderr);
         }
     }

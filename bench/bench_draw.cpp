@@ -71,7 +71,8 @@ void SpeakTimeOverhead(benchmark::State& state, ClockRig& rig) {
         WriteTone(rig.folder + "/wav/" + clips::FileName(clip), 0.6);
     for (auto _ : state) voice.SpeakTime(kSpeaker);
     // Every word was found and read: no chime took a word's place.
-    if (output.bytes != static_cast<std::size_t>(state.iterations()) * 4 * 26460) state.SkipWithError("a word was not read from its file");
+    if (output.bytes != static_cast<std::size_t>(state.iterations()) * 4 * 26460)
+        state.SkipWithError("a word was not read from its file");
 }
 
 }  // namespace
@@ -87,13 +88,11 @@ int main(int argc, char** argv) {
     Program& program = rig.program;
     const std::string platform_name = QGuiApplication::platformName().toStdString();
 
-    benchmark::RegisterBenchmark("UpdateClockDisplay/unchanged",
-                                 [&program](benchmark::State& s) {
-                                     ClockFace& face = program.Face();
-                                     face.UpdateClockDisplay();
-                                     for (auto _ : s) face.UpdateClockDisplay();
-                                 })
-        ->Unit(benchmark::kNanosecond);
+    benchmark::RegisterBenchmark("UpdateClockDisplay/unchanged", [&program](benchmark::State& s) {
+        ClockFace& face = program.Face();
+        face.UpdateClockDisplay();
+        for (auto _ : s) face.UpdateClockDisplay();
+    })->Unit(benchmark::kNanosecond);
     // A call-out window of its own, not one of the program's call-outs: its
     // activation, which would close one of those, leaves it alone.  It shows
     // the alarm's background, as a talking face does.
@@ -102,17 +101,16 @@ int main(int argc, char** argv) {
         platform::LoadPicture("callout_bg0", CallOutWindow::kWidth, CallOutWindow::kHeight, 0xFFFFFF));
     callout.Window().Move(ClockWindow::kWidth, 0, CallOutWindow::kWidth, CallOutWindow::kHeight);
     callout.Window().ShowOnScreen();
-    benchmark::RegisterBenchmark(("DrawFace/" + platform_name).c_str(),
-                                 [&callout](benchmark::State& s) {
-                                     int frame = 0;
-                                     for (auto _ : s) {
-                                         callout.DrawFace(frame);
-                                         frame = frame == 0 ? 1 : 0;
-                                     }
-                                 })
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("SpeakTime/overhead", [&rig](benchmark::State& s) { SpeakTimeOverhead(s, rig); })
-        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("DrawFace/" + platform_name).c_str(), [&callout](benchmark::State& s) {
+        int frame = 0;
+        for (auto _ : s) {
+            callout.DrawFace(frame);
+            frame = frame == 0 ? 1 : 0;
+        }
+    })->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("SpeakTime/overhead", [&rig](benchmark::State& s) {
+        SpeakTimeOverhead(s, rig);
+    })->Unit(benchmark::kMicrosecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 

@@ -136,13 +136,13 @@ std::vector<double> WalkSteps(int runs) {
 // times count from `from`.
 std::vector<audio::Heard> HeardSince(const audio::Recording& r, double from) {
     const auto first = std::min(r.samples.size(), static_cast<size_t>(std::max(0.0, from) * audio::kRate));
-    return audio::JoinPieces(audio::Recognise(std::vector<int16_t>(r.samples.begin() + static_cast<long>(first),
-                                                                   r.samples.end())));
+    return audio::JoinPieces(
+        audio::Recognise(std::vector<int16_t>(r.samples.begin() + static_cast<long>(first), r.samples.end())));
 }
 
 int Voice(int clicks) {
     constexpr int kCharacter = 1;
-    constexpr int kClicksPerStart = 20;  // each start stays well inside its minute
+    constexpr int kClicksPerStart = 20;               // each start stays well inside its minute
     const std::vector<int> expected{40, 44, 64, 70};  // 15:45 in voice 1
     desktop::ProgramFolder folder;
     audio::InstallToneClips(folder.dir());
@@ -195,8 +195,7 @@ int Voice(int clicks) {
         std::vector<audio::Heard> words;
         for (const audio::Heard& h : heard) {
             const double at = recording.SecondsAfter(pressed[i], h.start);
-            const bool after_next =
-                i + 1 < pressed.size() && recording.SecondsAfter(pressed[i + 1], h.start) >= -0.02;
+            const bool after_next = i + 1 < pressed.size() && recording.SecondsAfter(pressed[i + 1], h.start) >= -0.02;
             if (at >= -0.02 && !after_next) words.push_back(h);
         }
         if (audio::Clips(words) != expected) {
@@ -227,8 +226,7 @@ long long RealtimeNs() {
 
 void SleepUntilRealtime(long long ns) {
     const timespec at{static_cast<time_t>(ns / 1'000'000'000LL), static_cast<long>(ns % 1'000'000'000LL)};
-    while (clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &at, nullptr) != 0) {
-    }
+    while (clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &at, nullptr) != 0) {}
 }
 
 // The pixels of a small screen area straight from the X server: a fraction

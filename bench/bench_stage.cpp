@@ -49,18 +49,16 @@ int main(int argc, char** argv) {
     Program& program = rig.program;
 
     const std::string platform_name = QGuiApplication::platformName().toStdString();
-    benchmark::RegisterBenchmark(("DrawStageFrame/walk/" + platform_name).c_str(),
-                                 [&program](benchmark::State& s) { DrawSteps(s, program, 4); })
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("DrawStageFrame/pose/" + platform_name).c_str(),
-                                 [&program](benchmark::State& s) { DrawSteps(s, program, 0); })
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark(("DrawStageFrame/hidden/" + platform_name).c_str(),
-                                 [&program](benchmark::State& s) {
-                                     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
-                                     DrawSteps(s, program, 4);
-                                 })
-        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("DrawStageFrame/walk/" + platform_name).c_str(), [&program](benchmark::State& s) {
+        DrawSteps(s, program, 4);
+    })->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("DrawStageFrame/pose/" + platform_name).c_str(), [&program](benchmark::State& s) {
+        DrawSteps(s, program, 0);
+    })->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("DrawStageFrame/hidden/" + platform_name).c_str(), [&program](benchmark::State& s) {
+        for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+        DrawSteps(s, program, 4);
+    })->Unit(benchmark::kMicrosecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 

@@ -3,9 +3,9 @@
 // folder and ends the process the way the program does.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -49,7 +49,7 @@ struct ClockRig {
     std::string folder;
     platform::RealPlatform machine;
     MovableTicks clock{machine.clock};
-    platform::Platform view{clock,         machine.pump,  machine.random,   machine.profile,
+    platform::Platform view{clock,           machine.pump,  machine.random,   machine.profile,
                             machine.process, machine.sound, machine.messages, folder};
     Program program{view};
 
@@ -86,12 +86,12 @@ inline void WriteTone(const std::string& path, double seconds) {
     u32(36 + bytes);
     out.write("WAVEfmt ", 8);
     u32(16);
-    u16(1);               // PCM
-    u16(1);               // mono
+    u16(1);  // PCM
+    u16(1);  // mono
     u32(rate);
-    u32(rate * 2);        // bytes per second
-    u16(2);               // block align
-    u16(16);              // bits
+    u32(rate * 2);  // bytes per second
+    u16(2);         // block align
+    u16(16);        // bits
     out.write("data", 4);
     u32(bytes);
     for (uint32_t i = 0; i < frames; ++i) u16(static_cast<uint16_t>(static_cast<int16_t>(((i / 25) % 2) ? 900 : -900)));

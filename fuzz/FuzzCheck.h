@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(cond, ...)                                                  \
-    do {                                                                       \
-        if (!(cond)) {                                                         \
+#define FUZZ_CHECK(cond, ...)                                                               \
+    do {                                                                                    \
+        if (!(cond)) {                                                                      \
             std::fprintf(stderr, "%s:%d: check failed: %s\n  ", __FILE__, __LINE__, #cond); \
-            std::fprintf(stderr, __VA_ARGS__);                                 \
-            std::fprintf(stderr, "\n");                                        \
-            std::abort();                                                      \
-        }                                                                      \
+            std::fprintf(stderr, __VA_ARGS__);                                              \
+            std::fprintf(stderr, "\n");                                                     \
+            std::abort();                                                                   \
+        }                                                                                   \
     } while (0)
 
 extern "C" inline const char* __ubsan_default_options() { return "halt_on_error=1:print_stacktrace=1"; }

@@ -103,10 +103,14 @@ bool Known(ClipError e) { return static_cast<int>(e) <= static_cast<int>(ClipErr
 
 // The result a fresh open must give for the sample paths, when it is certain.
 bool Expected(const std::string& path, ClipError* e) {
-    if (path.empty() || path.find('\0') != std::string::npos) *e = ClipError::kFileNotFound;
-    else if (path == g_dir + "/a.wav") *e = ClipError::kNone;
-    else if (path == g_dir + "/b.wav" || path == g_dir + "/d" || path == g_dir + "/f") *e = ClipError::kUnreadableFile;
-    else return false;
+    if (path.empty() || path.find('\0') != std::string::npos)
+        *e = ClipError::kFileNotFound;
+    else if (path == g_dir + "/a.wav")
+        *e = ClipError::kNone;
+    else if (path == g_dir + "/b.wav" || path == g_dir + "/d" || path == g_dir + "/f")
+        *e = ClipError::kUnreadableFile;
+    else
+        return false;
     return true;
 }
 
@@ -151,8 +155,8 @@ void Query(platform::SoundSystem& sound, const SilentOutput& out, const Model& m
         return;
     }
     FUZZ_CHECK(q.error == ClipError::kNone, "query of the open clip gave %d", static_cast<int>(q.error));
-    FUZZ_CHECK(q.playing == (m.started && outputPlays), "playing %d, started %d, output plays %d", q.playing,
-               m.started, outputPlays);
+    FUZZ_CHECK(q.playing == (m.started && outputPlays), "playing %d, started %d, output plays %d", q.playing, m.started,
+               outputPlays);
 }
 
 void Close(platform::SoundSystem& sound, const SilentOutput& out, Model& m) {
@@ -169,8 +173,7 @@ void Close(platform::SoundSystem& sound, const SilentOutput& out, Model& m) {
     FUZZ_CHECK(sound.IsClipPlaying().error == ClipError::kNotOpen, "a clip is still open after the close");
 }
 
-void PlayOnce(platform::SoundSystem& sound, const SilentOutput& out, const std::string& path,
-              platform::PlayMode mode) {
+void PlayOnce(platform::SoundSystem& sound, const SilentOutput& out, const std::string& path, platform::PlayMode mode) {
     const SilentOutput before = out;
     sound.PlaySound(path, mode);
     FUZZ_CHECK(out.media == before.media, "a one-shot clip touched the media clip");
@@ -186,7 +189,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string dir = std::string(base) + "/tessuri_fuzz_sound.XXXXXX";
     FUZZ_CHECK(mkdtemp(dir.data()) != nullptr, "no temporary folder under %s", base);
     g_dir = dir;
-    std::atexit([] { std::error_code ec; std::filesystem::remove_all(g_dir, ec); });
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(g_dir, ec);
+    });
     std::ofstream(g_dir + "/a.wav", std::ios::binary) << TinyWav();
     std::ofstream(g_dir + "/b.wav", std::ios::binary) << std::string("RIFF\x04\0\0\0WAVE", 12);
     FUZZ_CHECK(mkdir((g_dir + "/d").c_str(), 0700) == 0, "no folder d");

@@ -31,8 +31,8 @@ void CheckClip(const platform::AudioClip& clip, std::size_t inputSize) {
     FUZZ_CHECK(!clip.samples.empty(), "an empty clip was returned");
     FUZZ_CHECK(clip.samples.size() % static_cast<std::size_t>(clip.BytesPerFrame()) == 0,
                "%zu sample bytes is not a whole number of %d-byte frames", clip.samples.size(), clip.BytesPerFrame());
-    FUZZ_CHECK(clip.samples.size() <= kExpansion * inputSize + kSlack,
-               "%zu sample bytes from a %zu-byte file", clip.samples.size(), inputSize);
+    FUZZ_CHECK(clip.samples.size() <= kExpansion * inputSize + kSlack, "%zu sample bytes from a %zu-byte file",
+               clip.samples.size(), inputSize);
     FUZZ_CHECK(clip.DurationMs() >= 0, "duration %lld ms", static_cast<long long>(clip.DurationMs()));
 }
 

@@ -35,8 +35,8 @@ public:
         // Shows the sign of whatever is still set once the alarm is over.
         std::function<void()> showRestingSign;
     };
-    Alarm(platform::SystemClock& clock, platform::EventPump& pump, Settings& settings, Clock onClock,
-          CallOut& callOut, CallOutChoice& choice);
+    Alarm(platform::SystemClock& clock, platform::EventPump& pump, Settings& settings, Clock onClock, CallOut& callOut,
+          CallOutChoice& choice);
 
     // Reads the alarm from the settings file and, when it is armed, starts
     // its check and shows its sign.

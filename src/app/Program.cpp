@@ -131,8 +131,7 @@ void Program::ToggleMute() {
 
 void Program::OpenSettings() {
     stacking_.LowerClockForDialog();
-    SettingsDialog::ShowModal(
-        {settings_, stage_, alarm_, countdown_, stacking_, callOutChoice_, platform_.messages});
+    SettingsDialog::ShowModal({settings_, stage_, alarm_, countdown_, stacking_, callOutChoice_, platform_.messages});
 }
 
 void Program::ShowRestingSign() { face_.ShowSign(RestingSign(alarm_.Armed(), countdown_.Running())); }

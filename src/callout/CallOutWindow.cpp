@@ -20,8 +20,7 @@ constexpr int kMascotWidth = 86;
 constexpr int kMascotHeight = 46;
 }  // namespace
 
-CallOutWindow::CallOutWindow(platform::EventPump& pump, Voice& voice,
-                             std::function<void(CallOutWindow&)> onClosed)
+CallOutWindow::CallOutWindow(platform::EventPump& pump, Voice& voice, std::function<void(CallOutWindow&)> onClosed)
     : pump_(pump), voice_(voice), window_("Tessuri"), onClosed_(std::move(onClosed)) {
     window_.SetIcon("icon");
     backgrounds_[0] = LoadPicture("callout_bg0", kWidth, kHeight, 0xFFFFFF);

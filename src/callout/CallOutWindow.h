@@ -56,10 +56,10 @@ private:
     platform::Form window_;
     std::function<void(CallOutWindow&)> onClosed_;
     CallOutChoice choice_;
-    std::array<platform::Picture, 2> backgrounds_;      // 208 x 224: alarm, countdown
-    std::array<platform::Picture, 5> faces_;            // 240 x 120: closed, open
-    std::array<platform::Picture, 5> faceMasks_;        // black where the face is
-    platform::Picture mascot_, mascotMask_;             // 86 x 46
+    std::array<platform::Picture, 2> backgrounds_;  // 208 x 224: alarm, countdown
+    std::array<platform::Picture, 5> faces_;        // 240 x 120: closed, open
+    std::array<platform::Picture, 5> faceMasks_;    // black where the face is
+    platform::Picture mascot_, mascotMask_;         // 86 x 46
     platform::Picture work_;
 };
 

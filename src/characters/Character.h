@@ -25,7 +25,6 @@ constexpr Character CharacterAt(int index) {
 }
 
 constexpr std::string_view NameOf(Character c) {
-    constexpr std::array<std::string_view, kCharacterCount> kNames{"Rumika", "Shiore", "Yatsuha", "Pelulu",
-                                                                   "Mazeri"};
+    constexpr std::array<std::string_view, kCharacterCount> kNames{"Rumika", "Shiore", "Yatsuha", "Pelulu", "Mazeri"};
     return kNames[static_cast<std::size_t>(IndexOf(c))];
 }

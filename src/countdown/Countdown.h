@@ -33,8 +33,8 @@ public:
         // Shows the sign of whatever is still set once the countdown is over.
         std::function<void()> showRestingSign;
     };
-    Countdown(platform::SystemClock& clock, platform::EventPump& pump, Voice& voice, Clock onClock,
-              CallOut& callOut, CallOutChoice& choice);
+    Countdown(platform::SystemClock& clock, platform::EventPump& pump, Voice& voice, Clock onClock, CallOut& callOut,
+              CallOutChoice& choice);
 
     // Cancels the running countdown and, for 1 minute or more, starts a new
     // one; its end is announced by the countdown's call-out.

@@ -67,9 +67,11 @@ SettingsDialog::SettingsDialog(Homes homes)
     am_.SetValue(true);
     alarmSwitch_.SetValue(true);
     onceOnly_.SetValue(true);
-    dialog_.SetTabOrder({&ok_, &cancel_, &am_, &pm_, &hourBox_, &hourSpin_, &minuteBox_, &minuteSpin_, &countdownBox_,
-                         &countdownSpin_, &alarmSwitch_, &everyDay_, &onceOnly_, &speakerList_, onStage_[0],
-                         onStage_[1], onStage_[2], onStage_[3], onStage_[4], &cycleList_, &staysOnTop_});
+    dialog_.SetTabOrder({&ok_,          &cancel_,    &am_,         &pm_,           &hourBox_,
+                         &hourSpin_,    &minuteBox_, &minuteSpin_, &countdownBox_, &countdownSpin_,
+                         &alarmSwitch_, &everyDay_,  &onceOnly_,   &speakerList_,  onStage_[0],
+                         onStage_[1],   onStage_[2], onStage_[3],  onStage_[4],    &cycleList_,
+                         &staysOnTop_});
     dialog_.SetDefaultButton(ok_);
     dialog_.SetCancelButton(cancel_);
 
@@ -96,12 +98,14 @@ void SettingsDialog::ShowModal(Homes homes) {
 }
 
 platform::Control& SettingsDialog::ControlAt(DialogControl control) const {
-    platform::Control* const controls[] = {
-        &ok_,           &cancel_,         &alarmFrame_,    &am_,          &pm_,           &hourBox_,
-        &hourSpin_,     &hourCaption_,    &minuteBox_,     &minuteSpin_,  &minuteCaption_, &alarmSwitch_,
-        &repeatGroup_,  &onceOnly_,       &everyDay_,      &countdownFrame_, &countdownBox_, &countdownSpin_,
-        &countdownCaption_, &stageFrame_, onStage_[0],     onStage_[1],   onStage_[2],    onStage_[3],
-        onStage_[4],    &cycleCaption_,   &cycleList_,     &speakerCaption_, &speakerList_, &staysOnTop_};
+    platform::Control* const controls[] = {&ok_,           &cancel_,        &alarmFrame_,       &am_,
+                                           &pm_,           &hourBox_,       &hourSpin_,         &hourCaption_,
+                                           &minuteBox_,    &minuteSpin_,    &minuteCaption_,    &alarmSwitch_,
+                                           &repeatGroup_,  &onceOnly_,      &everyDay_,         &countdownFrame_,
+                                           &countdownBox_, &countdownSpin_, &countdownCaption_, &stageFrame_,
+                                           onStage_[0],    onStage_[1],     onStage_[2],        onStage_[3],
+                                           onStage_[4],    &cycleCaption_,  &cycleList_,        &speakerCaption_,
+                                           &speakerList_,  &staysOnTop_};
     return *controls[static_cast<int>(control) - 1];
 }
 

@@ -25,8 +25,8 @@ Sign RestingSign(bool alarmArmed, bool countdownRunning);
 struct FacePictures {
     // Strips of 20 x 26 digit cells side by side: 0-1, 0-9, 0-5, 0-9.
     platform::Picture hourTens, hourUnits, minuteTens, minuteUnits;
-    platform::Picture colonOn, colonOff;  // 12 x 26
-    platform::Picture am, pm;             // 31 x 26, the lit sign
+    platform::Picture colonOn, colonOff;     // 12 x 26
+    platform::Picture am, pm;                // 31 x 26, the lit sign
     std::array<platform::Picture, 3> signs;  // 22 x 22, by Sign
 
     // The pictures built into the program.

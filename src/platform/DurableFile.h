@@ -21,8 +21,8 @@ enum class ReadResult { kOk, kMissing, kFailed };
 
 struct FileContents {
     ReadResult result = ReadResult::kFailed;
-    std::string data;   // empty unless kOk
-    FileStamp stamp;    // what the open file was when the read began (kOk only)
+    std::string data;  // empty unless kOk
+    FileStamp stamp;   // what the open file was when the read began (kOk only)
 };
 
 // The whole file at path.  kMissing only when there is no such name; a name

@@ -2,9 +2,9 @@
 
 #include "platform/BuiltInImage.h"
 
+#include <time.h>
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
@@ -12,10 +12,10 @@
 #include <QPointer>
 #include <QPolygon>
 #include <QRegion>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <time.h>
 
 #include <cstdio>
 
@@ -135,8 +135,8 @@ void PictureBox::RestorePicture() {
 }
 void PictureBox::Refresh() { impl_->widget->repaint(); }
 void PictureBox::Refresh(const Rect& part) {
-    const QRect r = QRect(part.left, part.top, part.right - part.left, part.bottom - part.top)
-                        .intersected(impl_->widget->rect());
+    const QRect r =
+        QRect(part.left, part.top, part.right - part.left, part.bottom - part.top).intersected(impl_->widget->rect());
     if (!r.isEmpty()) impl_->widget->repaint(r);
 }
 void PictureBox::SetRegion(const std::vector<Point>& polygon) { impl_->widget->setMask(RegionOf(polygon)); }

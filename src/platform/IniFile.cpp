@@ -46,8 +46,8 @@ std::optional<IniText::Section> IniFile::SectionOf(Snapshot& file, std::string_v
     return at->second;
 }
 
-std::string IniFile::GetString(std::string_view section, std::string_view key,
-                               std::string_view defaultValue, const std::string& path) {
+std::string IniFile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                               const std::string& path) {
     std::string_view result = defaultValue;
     if (Snapshot* file = Load(path)) {
         if (auto body = SectionOf(*file, section)) {
@@ -59,8 +59,8 @@ std::string IniFile::GetString(std::string_view section, std::string_view key,
     return std::string(result.substr(0, kMaxValue));
 }
 
-bool IniFile::PutString(std::string_view section, std::string_view key,
-                        const std::optional<std::string>& value, const std::string& path) {
+bool IniFile::PutString(std::string_view section, std::string_view key, const std::optional<std::string>& value,
+                        const std::string& path) {
     const std::optional<std::string_view> newValue(value);
     // Refused before anything on disk is touched.
     if (!IniText::Accepts(section, key, newValue)) return false;

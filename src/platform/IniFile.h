@@ -32,10 +32,10 @@ public:
     // by a killed writer.
     static constexpr long kLeftoverAge = platform::kLeftoverAge;
 
-    std::string GetString(std::string_view section, std::string_view key,
-                          std::string_view defaultValue, const std::string& path) override;
-    bool PutString(std::string_view section, std::string_view key,
-                   const std::optional<std::string>& value, const std::string& path) override;
+    std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                          const std::string& path) override;
+    bool PutString(std::string_view section, std::string_view key, const std::optional<std::string>& value,
+                   const std::string& path) override;
 
 private:
     // The file as last read.

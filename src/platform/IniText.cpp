@@ -79,9 +79,7 @@ std::string_view IniText::Content(const Line& l) const {
     return std::string_view(text_).substr(l.begin, l.end - l.begin);
 }
 
-std::string_view IniText::LineEnd(const Line& l) const {
-    return std::string_view(text_).substr(l.end, l.next - l.end);
-}
+std::string_view IniText::LineEnd(const Line& l) const { return std::string_view(text_).substr(l.end, l.next - l.end); }
 
 std::string_view IniText::Name(const Line& l) const { return ReadLine(Content(l)).name; }
 

@@ -41,9 +41,7 @@ namespace {
 
 void Combine(uint32_t* d, const uint32_t* s, int count, RasterOp op) {
     switch (op) {
-        case RasterOp::kSrcCopy:
-            std::copy(s, s + count, d);
-            break;
+        case RasterOp::kSrcCopy: std::copy(s, s + count, d); break;
         case RasterOp::kSrcErase:
             for (int i = 0; i < count; ++i) d[i] = s[i] & ~d[i] & 0xFFFFFF;
             break;
@@ -55,13 +53,20 @@ void Combine(uint32_t* d, const uint32_t* s, int count, RasterOp op) {
 
 }  // namespace
 
-void BitBlt(Picture& dest, int x, int y, int width, int height, const Picture& src, int sx, int sy,
-            RasterOp op) {
+void BitBlt(Picture& dest, int x, int y, int width, int height, const Picture& src, int sx, int sy, RasterOp op) {
     // Clip the rectangle against the destination, then against the source,
     // moving both origins together.
     auto clip = [&](int& d, int& s, int& len, int limitD, int limitS) {
-        if (d < 0) { s -= d; len += d; d = 0; }
-        if (s < 0) { d -= s; len += s; s = 0; }
+        if (d < 0) {
+            s -= d;
+            len += d;
+            d = 0;
+        }
+        if (s < 0) {
+            d -= s;
+            len += s;
+            s = 0;
+        }
         len = std::min({len, limitD - d, limitS - s});
     };
     clip(x, sx, width, dest.Width(), src.Width());

@@ -67,8 +67,7 @@ enum class RasterOp {
 // (x, y).  Only pixels that lie inside both pictures are touched.  Pictures
 // of one scale combine screen pixel by screen pixel; a source of another
 // scale is sampled at the nearest pixel.
-void BitBlt(Picture& dest, int x, int y, int width, int height, const Picture& src, int sx, int sy,
-            RasterOp op);
+void BitBlt(Picture& dest, int x, int y, int width, int height, const Picture& src, int sx, int sy, RasterOp op);
 
 // A picture built into the program, by name ("face", "hour_units" ...), at
 // the screen's scale: from the 2x rendering of the art where the screen has

@@ -1,12 +1,12 @@
 #include "platform/QtApp.h"
 
+#include <dlfcn.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QFont>
 #include <QSocketNotifier>
 #include <csignal>
-#include <dlfcn.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <vector>
 

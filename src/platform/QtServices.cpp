@@ -1,12 +1,12 @@
 #include "platform/QtServices.h"
 
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QTimer>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <time.h>
 #include <unistd.h>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTimer>
 
 #include <cerrno>
 #include <climits>
@@ -42,8 +42,7 @@ uint64_t RealClock::TickCount() {
 
 void QtEventPump::Sleep(uint32_t milliseconds) {
     timespec left{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {}
 }
 
 void QtEventPump::ProcessPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -7,8 +7,8 @@
 #include "platform/Dialog.h"
 #include "platform/IniFile.h"
 #include "platform/SdlAudio.h"
-#include "platform/SoundSystem.h"
 #include "platform/Services.h"
+#include "platform/SoundSystem.h"
 
 namespace platform {
 

@@ -1,7 +1,6 @@
 #include "platform/SdlAudio.h"
 #include "platform/SdlLibrary.h"
 
-
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
@@ -56,8 +55,8 @@ Uint16 BufferFrames(int rate) {
 bool Playable(const AudioClip& clip) {
     SDL_AudioCVT cvt;
     return clip.rate > 0 && clip.channels > 0 && clip.channels <= 255 &&
-           Sdl().SDL_BuildAudioCVT(&cvt, ToSdl(clip.format), static_cast<Uint8>(clip.channels), clip.rate,
-                                   AUDIO_S16SYS, 2, 48000) >= 0;
+           Sdl().SDL_BuildAudioCVT(&cvt, ToSdl(clip.format), static_cast<Uint8>(clip.channels), clip.rate, AUDIO_S16SYS,
+                                   2, 48000) >= 0;
 }
 
 SDL_AudioDeviceID OpenDevice(const AudioClip& clip, SDL_AudioSpec& have) {

@@ -11,7 +11,7 @@ const SdlApi* Resolve() {
     if (!lib) return nullptr;
     static SdlApi api;
     bool complete = true;
-#define TESSURI_SDL_RESOLVE(name)                                             \
+#define TESSURI_SDL_RESOLVE(name)                                       \
     api.name = reinterpret_cast<decltype(api.name)>(dlsym(lib, #name)); \
     complete = complete && api.name != nullptr;
     TESSURI_SDL_FUNCTIONS(TESSURI_SDL_RESOLVE)

@@ -7,10 +7,23 @@
 
 namespace platform {
 
-#define TESSURI_SDL_FUNCTIONS(X)                                                                              \
-    X(SDL_SetHint) X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice)  \
-    X(SDL_QueueAudio) X(SDL_GetQueuedAudioSize) X(SDL_ClearQueuedAudio) X(SDL_PauseAudioDevice)              \
-    X(SDL_GetAudioDeviceStatus) X(SDL_BuildAudioCVT) X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)
+// clang-format off
+#define TESSURI_SDL_FUNCTIONS(X) \
+    X(SDL_SetHint) \
+    X(SDL_InitSubSystem) \
+    X(SDL_QuitSubSystem) \
+    X(SDL_OpenAudioDevice) \
+    X(SDL_CloseAudioDevice) \
+    X(SDL_QueueAudio) \
+    X(SDL_GetQueuedAudioSize) \
+    X(SDL_ClearQueuedAudio) \
+    X(SDL_PauseAudioDevice) \
+    X(SDL_GetAudioDeviceStatus) \
+    X(SDL_BuildAudioCVT) \
+    X(SDL_RWFromConstMem) \
+    X(SDL_LoadWAV_RW) \
+    X(SDL_FreeWAV)
+// clang-format on
 
 // The functions of SDL2 that the sound layer uses.
 struct SdlApi {

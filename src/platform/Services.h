@@ -63,12 +63,12 @@ public:
     virtual ~ProfileStore() = default;
     // The value stored under section/key, else the default; either is cut to
     // kBufferSize - 1 bytes.  An empty result means nothing was copied.
-    virtual std::string GetString(std::string_view section, std::string_view key,
-                                  std::string_view defaultValue, const std::string& path) = 0;
+    virtual std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue,
+                                  const std::string& path) = 0;
     // Stores value under section/key, creating file and section as needed;
     // no value removes the key.  Returns false when the file was left as it was.
-    virtual bool PutString(std::string_view section, std::string_view key,
-                           const std::optional<std::string>& value, const std::string& path) = 0;
+    virtual bool PutString(std::string_view section, std::string_view key, const std::optional<std::string>& value,
+                           const std::string& path) = 0;
 };
 
 // How PlaySound returns.

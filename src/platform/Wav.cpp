@@ -54,7 +54,8 @@ std::optional<std::string> WithSizesClamped(std::string_view bytes) {
     };
     const std::size_t size = bytes.size();
     const uint64_t riffRoom = size - 8;
-    if (ReadLe32(bytes.data() + 4) > riffRoom) patch(4, static_cast<uint32_t>(std::min<uint64_t>(riffRoom, UINT32_MAX)));
+    if (ReadLe32(bytes.data() + 4) > riffRoom)
+        patch(4, static_cast<uint32_t>(std::min<uint64_t>(riffRoom, UINT32_MAX)));
     for (std::size_t at = 12; at + 8 <= size;) {
         const uint64_t length = ReadLe32(bytes.data() + at + 4);
         const uint64_t room = size - at - 8;
@@ -186,8 +187,8 @@ const AudioClip& DefaultChime() {
         for (int i = 0; i < kFrames; ++i) {
             const double phase = std::fmod(i * kTone / kRate, 1.0);
             // Linear fades in and out keep the ends from clicking.
-            const double fade = std::min({1.0, static_cast<double>(i) / kFadeFrames,
-                                          static_cast<double>(kFrames - 1 - i) / kFadeFrames});
+            const double fade = std::min(
+                {1.0, static_cast<double>(i) / kFadeFrames, static_cast<double>(kFrames - 1 - i) / kFadeFrames});
             const auto s = static_cast<int16_t>(std::lround((phase < 0.5 ? kAmplitude : -kAmplitude) * fade));
             c.samples[2 * i] = static_cast<uint8_t>(s & 0xFF);
             c.samples[2 * i + 1] = static_cast<uint8_t>((s >> 8) & 0xFF);

@@ -2,8 +2,7 @@
 
 std::string SettingsStore::IniPath() const { return platform::InFolder(programFolder_, kFileName); }
 
-std::string SettingsStore::ReadSetting(std::string_view section, std::string_view key,
-                                       std::string_view defaultValue) {
+std::string SettingsStore::ReadSetting(std::string_view section, std::string_view key, std::string_view defaultValue) {
     std::string copied = profile_.GetString(section, key, defaultValue, IniPath());
     if (copied.empty()) return std::string(defaultValue);  // nothing copied: an empty stored value
     return copied;

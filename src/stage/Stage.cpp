@@ -127,8 +127,7 @@ void Stage::PauseTenths(int n) {
         // A new second within this tenth is shown when it comes, not up to a
         // tenth later: a pose would otherwise leave the face behind by 50 ms
         // on average.  The tenth keeps its length.
-        const uint32_t toNextSecond =
-            1000u - static_cast<uint32_t>(machine_.clock.Now().millisecond) + kSecondMarginMs;
+        const uint32_t toNextSecond = 1000u - static_cast<uint32_t>(machine_.clock.Now().millisecond) + kSecondMarginMs;
         if (toNextSecond < kTenthMs) {
             pump.Sleep(toNextSecond);
             face_.UpdateClockDisplay();

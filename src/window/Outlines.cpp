@@ -5,8 +5,8 @@ using platform::Point;
 namespace outlines {
 
 const std::vector<Point>& ClockWindow() {
-    static const std::vector<Point> outline{{0, 2},     {0, 167},   {3, 170}, {227, 170},
-                                            {230, 167}, {230, 2},   {228, 0}, {2, 0}};
+    static const std::vector<Point> outline{{0, 2},     {0, 167}, {3, 170}, {227, 170},
+                                            {230, 167}, {230, 2}, {228, 0}, {2, 0}};
     return outline;
 }
 

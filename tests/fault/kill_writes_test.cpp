@@ -116,8 +116,7 @@ bool WaitReady(const Writer& w) {
 
 int Reap(Writer& w) {
     int status = 0;
-    while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {}
     ::close(w.out);
     w = Writer{};
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
@@ -291,8 +290,7 @@ TEST(KillDuringWrites, FileStaysWholeAndTheNextWriteRemovesLeftovers) {
     std::cout << "[  FIGURES ] " << kills << " kills in " << seconds << " s (a round takes "
               << std::chrono::duration<double, std::milli>(round).count() << " ms); " << killsLeavingFiles
               << " kills left " << filesLeft << " temporary files; the next write removed all but " << filesKept
-              << " that look like a user's copies; last round "
-              << before.Newest() << "\n";
+              << " that look like a user's copies; last round " << before.Newest() << "\n";
     RecordProperty("kills", static_cast<int>(kills));
     RecordProperty("temporary_files_left", static_cast<int>(filesLeft));
     RecordProperty("temporary_files_kept", static_cast<int>(filesKept));

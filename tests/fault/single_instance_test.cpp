@@ -93,8 +93,7 @@ TEST(SingleInstance, HolderKilledAtAnyInstantNeverBlocksTheNextStart) {
         holder = std::move(next);
     }
     std::cout << "[  FIGURES ] " << kRounds << " holders killed in "
-              << std::chrono::duration<double>(Steady::now() - start).count()
-              << " s; every next start came up\n";
+              << std::chrono::duration<double>(Steady::now() - start).count() << " s; every next start came up\n";
 }
 
 // A lock left by a killed holder, altered the way time or the kill may

@@ -14,15 +14,12 @@ struct Key {
 // Two sections, the second one also holding a key of the same name as the
 // first, so that a value landing in the wrong section shows.
 inline constexpr Key kKeys[] = {
-    {"Setting", "Left"}, {"Setting", "Top"}, {"Setting", "Char0"},
-    {"Alerm", "Hour"},   {"Alerm", "Left"},
+    {"Setting", "Left"}, {"Setting", "Top"}, {"Setting", "Char0"}, {"Alerm", "Hour"}, {"Alerm", "Left"},
 };
 inline constexpr int kKeyCount = static_cast<int>(sizeof kKeys / sizeof kKeys[0]);
 
 // The round number and the key's own name, so that any value on disk tells
 // which round wrote it and for which key.
-inline std::string Value(long round, const Key& k) {
-    return std::to_string(round) + ":" + k.section + "." + k.key;
-}
+inline std::string Value(long round, const Key& k) { return std::to_string(round) + ":" + k.section + "." + k.key; }
 
 }  // namespace writer_keys

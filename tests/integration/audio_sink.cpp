@@ -100,7 +100,8 @@ double DominantFrequency(const std::vector<int16_t>& samples, size_t from, size_
     const size_t first = from + (to - from - n) / 2;
     std::vector<std::complex<double>> a(kPoints);
     for (size_t i = 0; i < n; ++i) {
-        const double hann = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(n));
+        const double hann =
+            0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(n));
         a[i] = hann * samples[first + i];
     }
     Fft(a);
@@ -260,7 +261,8 @@ double Recording::At(SteadyTime t) const {
     // The first piece that arrived at or after `t`, counted back from.
     for (const Arrival& a : arrivals)
         if (a.time >= t)
-            return std::max(0.0, static_cast<double>(a.samples) / kRate - std::chrono::duration<double>(a.time - t).count());
+            return std::max(0.0,
+                            static_cast<double>(a.samples) / kRate - std::chrono::duration<double>(a.time - t).count());
     return Seconds();
 }
 

@@ -18,11 +18,11 @@ namespace audio {
 
 using SteadyTime = std::chrono::steady_clock::time_point;
 
-constexpr int kRate = 22050;           // of the test clips and of recordings
-constexpr int kFirstClip = 1;          // clip numbers of the voice pack
+constexpr int kRate = 22050;   // of the test clips and of recordings
+constexpr int kFirstClip = 1;  // clip numbers of the voice pack
 constexpr int kLastClip = 226;
-constexpr double kClipSeconds = 0.3;   // length of every test clip
-constexpr double kFadeSeconds = 0.005; // raised-cosine fade at each end
+constexpr double kClipSeconds = 0.3;    // length of every test clip
+constexpr double kFadeSeconds = 0.005;  // raised-cosine fade at each end
 
 // The tone of a clip number: 1000 Hz + 35 Hz per number.
 double ToneFrequency(int clip);

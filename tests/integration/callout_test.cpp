@@ -260,10 +260,11 @@ TEST(CallOut, AlarmAtTheComingMinuteTalksLingersAndCloses) {
         frames << Name(r.shown) << "@" << std::fixed << SecondsBetween(line_start, r.first) << " ";
     const double came = SecondsBetween(minute, appeared);
     const double closed_after = SecondsBetween(line_end, gone);
-    std::printf("[          ] came %.3f s after the minute; line %.3f..%.3f s after it came; frames (s from line "
-                "start) %s; closed %.3f s after the line\n",
-                came, SecondsBetween(appeared, line_start), SecondsBetween(appeared, line_end),
-                frames.str().c_str(), closed_after);
+    std::printf(
+        "[          ] came %.3f s after the minute; line %.3f..%.3f s after it came; frames (s from line "
+        "start) %s; closed %.3f s after the line\n",
+        came, SecondsBetween(appeared, line_start), SecondsBetween(appeared, line_end), frames.str().c_str(),
+        closed_after);
 
     // The alarm fires when the minute comes, not before (the check runs
     // five times a second).

@@ -24,11 +24,10 @@ int main(int argc, char** argv) {
     attrs.override_redirect = True;
     attrs.background_pixel = 0xff00ff;  // easy to spot in a screenshot
     attrs.event_mask = ButtonPressMask | StructureNotifyMask;
-    const Window window = XCreateWindow(
-        display, RootWindow(display, screen), std::atoi(argv[1]), std::atoi(argv[2]),
-        static_cast<unsigned>(std::atoi(argv[3])), static_cast<unsigned>(std::atoi(argv[4])), 0,
-        CopyFromParent, InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask,
-        &attrs);
+    const Window window = XCreateWindow(display, RootWindow(display, screen), std::atoi(argv[1]), std::atoi(argv[2]),
+                                        static_cast<unsigned>(std::atoi(argv[3])),
+                                        static_cast<unsigned>(std::atoi(argv[4])), 0, CopyFromParent, InputOutput,
+                                        CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &attrs);
     XMapWindow(display, window);
     XLowerWindow(display, window);
     for (XEvent event;;) {

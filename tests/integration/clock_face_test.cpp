@@ -17,9 +17,9 @@ constexpr int kTop = 100;
 
 struct FaceCase {
     const char* name;
-    const char* start;          // faked local time at start
-    std::vector<Face> frames;   // the first faces shown, in this order
-    bool blank_first = false;   // nothing is drawn for a while after the start
+    const char* start;         // faked local time at start
+    std::vector<Face> frames;  // the first faces shown, in this order
+    bool blank_first = false;  // nothing is drawn for a while after the start
 };
 void PrintTo(const FaceCase& c, std::ostream* os) { *os << c.name; }
 

@@ -30,8 +30,8 @@ constexpr int kCloseY = 10;
 inline std::unique_ptr<Clock> StartClock(const ProgramFolder& folder, const ClockOptions& options = {}) {
     auto clock = std::make_unique<Clock>(folder, options);
     if (clock->WaitWindow(15s) == 0) {
-        ADD_FAILURE() << "the clock showed no window; exit "
-                      << clock->process().WaitExit(0s).value_or(-1) << ", output:\n"
+        ADD_FAILURE() << "the clock showed no window; exit " << clock->process().WaitExit(0s).value_or(-1)
+                      << ", output:\n"
                       << folder.Log();
         return nullptr;
     }
@@ -119,9 +119,8 @@ inline int DifferingPixels(const QImage& image, const QPoint& at, const QImage& 
     int differ = 0;
     for (int y = 0; y < source.height(); ++y)
         for (int x = 0; x < source.width(); ++x)
-            if (!image.valid(at.x() + x, at.y() + y) ||
-                (image.pixel(at.x() + x, at.y() + y) & 0xFFFFFF) !=
-                    (expected.pixel(source.x() + x, source.y() + y) & 0xFFFFFF))
+            if (!image.valid(at.x() + x, at.y() + y) || (image.pixel(at.x() + x, at.y() + y) & 0xFFFFFF) !=
+                                                            (expected.pixel(source.x() + x, source.y() + y) & 0xFFFFFF))
                 ++differ;
     return differ;
 }
@@ -152,7 +151,8 @@ public:
         for (int place = 0; place < 4; ++place) {
             value[place] = -1;
             for (int d = 0; d < strips_[place].width() / 20 && value[place] < 0; ++d)
-                if (DifferingPixels(screen, digits + QPoint(cell_x[place], 0), strips_[place], {20 * d, 0, 20, 26}) == 0)
+                if (DifferingPixels(screen, digits + QPoint(cell_x[place], 0), strips_[place], {20 * d, 0, 20, 26}) ==
+                    0)
                     value[place] = d;
             if (value[place] < 0) return std::nullopt;
         }

@@ -101,9 +101,8 @@ void JoinSession() {
     // The session removes its folder itself when it stops, at exit.
     const fs::path dir = NewTempDir("tessuri-it-session");
     // The watchdog ends the session should this process die without cleaning up.
-    const auto started =
-        Run({"bash", TESSURI_SESSION_SCRIPT, "start", dir.string(), "--pulse", "--owner", std::to_string(::getpid())},
-            30s);
+    const auto started = Run(
+        {"bash", TESSURI_SESSION_SCRIPT, "start", dir.string(), "--pulse", "--owner", std::to_string(::getpid())}, 30s);
     if (started.exit_code != 0) throw std::runtime_error("could not start a headless session");
     private_session.dir = dir;
     LoadEnvFile(dir / "env");
@@ -173,8 +172,7 @@ void StartGate::Release() {
     fds_[1] = -1;
 }
 
-Process::Process(const std::vector<std::string>& argv,
-                 const std::map<std::string, std::string>& extra_env,
+Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& extra_env,
                  const fs::path& log_file, const StartGate* gate) {
     std::vector<std::string> args = argv;
     auto env = MergedEnv(extra_env);
@@ -192,8 +190,7 @@ Process::Process(const std::vector<std::string>& argv,
             // closed the write end, and this copy of it is closed first.
             if (gate_write_fd >= 0) ::close(gate_write_fd);
             char c;
-            while (::read(gate_fd, &c, 1) < 0 && errno == EINTR) {
-            }
+            while (::read(gate_fd, &c, 1) < 0 && errno == EINTR) {}
         }
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         const int devnull = ::open("/dev/null", O_RDONLY);
@@ -332,8 +329,8 @@ Geometry Clock::WindowGeometry() const { return GetGeometry(window_).value_or(Ge
 // ---------------------------------------------------------------- X tools
 
 std::vector<unsigned long> FindWindows(pid_t pid, const std::string& wm_class) {
-    const auto r = Run({"xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string(pid),
-                        "--class", "^" + wm_class + "$"});
+    const auto r = Run(
+        {"xdotool", "search", "--all", "--onlyvisible", "--pid", std::to_string(pid), "--class", "^" + wm_class + "$"});
     std::vector<unsigned long> ids;
     std::istringstream in(r.out);
     for (unsigned long id; in >> id;) ids.push_back(id);
@@ -368,8 +365,7 @@ std::string WindowProperty(unsigned long window, const std::string& name) {
 }
 
 bool IsViewable(unsigned long window) {
-    return Run({"xwininfo", "-id", std::to_string(window)}).out.find("Map State: IsViewable") !=
-           std::string::npos;
+    return Run({"xwininfo", "-id", std::to_string(window)}).out.find("Map State: IsViewable") != std::string::npos;
 }
 
 void MouseMove(int x, int y) { Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y)}); }
@@ -379,8 +375,16 @@ void MouseUp(int button) { Run({"xdotool", "mouseup", std::to_string(button)}); 
 void PressMoveRelease(int button, int from_x, int from_y, int to_x, int to_y) {
     // Pauses leave the program (and the window manager, for a move it runs)
     // time to take the press before the pointer moves on.
-    std::vector<std::string> cmd{"xdotool", "mousemove", std::to_string(from_x), std::to_string(from_y),
-                                 "sleep", "0.1", "mousedown", std::to_string(button), "sleep", "0.3"};
+    std::vector<std::string> cmd{"xdotool",
+                                 "mousemove",
+                                 std::to_string(from_x),
+                                 std::to_string(from_y),
+                                 "sleep",
+                                 "0.1",
+                                 "mousedown",
+                                 std::to_string(button),
+                                 "sleep",
+                                 "0.3"};
     constexpr int kSteps = 8;
     for (int i = 1; i <= kSteps; ++i) {
         cmd.insert(cmd.end(), {"mousemove", std::to_string(from_x + (to_x - from_x) * i / kSteps),
@@ -408,11 +412,11 @@ fs::path SaveForInspection(const QImage& image, const std::string& name) {
 // ---------------------------------------------------------------- click target
 
 ClickTarget::ClickTarget(int x, int y, int width, int height) : dir_("tessuri-it-target") {
-    process_ = Process({TESSURI_CLICK_TARGET, std::to_string(x), std::to_string(y), std::to_string(width),
-                        std::to_string(height)},
-                       {}, dir_.path() / "presses.log");
-    const bool ready = PollUntil(
-        [this] { return ReadFile(dir_.path() / "presses.log").find("ready") != std::string::npos; }, 10s);
+    process_ = Process(
+        {TESSURI_CLICK_TARGET, std::to_string(x), std::to_string(y), std::to_string(width), std::to_string(height)}, {},
+        dir_.path() / "presses.log");
+    const bool ready =
+        PollUntil([this] { return ReadFile(dir_.path() / "presses.log").find("ready") != std::string::npos; }, 10s);
     if (!ready) throw std::runtime_error("click target did not come up");
 }
 
@@ -458,8 +462,8 @@ QImage GrabRegion(int x, int y, int width, int height) {
         for (int col = 0; col < width; ++col) {
             const unsigned long p = XGetPixel(grabbed, col, row);
             // A 24-bit TrueColor screen: 0xRRGGBB.
-            line[col] = qRgb(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
-                             static_cast<int>(p & 0xFF));
+            line[col] =
+                qRgb(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF));
         }
     }
     XDestroyImage(grabbed);

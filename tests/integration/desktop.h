@@ -58,8 +58,7 @@ private:
 class Process {
 public:
     Process() = default;
-    Process(const std::vector<std::string>& argv,
-            const std::map<std::string, std::string>& extra_env,
+    Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& extra_env,
             const std::filesystem::path& log_file, const StartGate* gate = nullptr);
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
@@ -117,7 +116,7 @@ public:
 
     void WriteIni(const std::string& text) const;
     std::optional<std::string> ReadIni() const;  // the file's bytes
-    std::string Log() const;                    // what the program printed
+    std::string Log() const;                     // what the program printed
 
 private:
     TempDir dir_;

@@ -84,8 +84,7 @@ int RunAWhileAndClose(const ProgramFolder& folder, bool placeStored = true) {
 // No temporary file of the program's is left beside the settings.
 void ExpectNoLeftovers(const ProgramFolder& folder) {
     for (const auto& entry : fs::directory_iterator(folder.program()))
-        EXPECT_FALSE(entry.path().filename().string().starts_with("Tessuri.ini."))
-            << "left behind: " << entry.path();
+        EXPECT_FALSE(entry.path().filename().string().starts_with("Tessuri.ini.")) << "left behind: " << entry.path();
 }
 
 TEST(Faults, AReadOnlyProgramFolderKeepsTheSettingsAsTheyWere) {
@@ -111,8 +110,7 @@ TEST(Faults, AFullDiskKeepsTheSettingsAsTheyWere) {
     {
         std::ofstream filler(folder.program() / "filler", std::ios::binary);
         const std::string block(4096, 'f');
-        while (filler.write(block.data(), static_cast<std::streamsize>(block.size())) && filler.flush()) {
-        }
+        while (filler.write(block.data(), static_cast<std::streamsize>(block.size())) && filler.flush()) {}
     }
     EXPECT_EQ(RunAWhileAndClose(folder), 0) << folder.Log();
     EXPECT_EQ(folder.ReadIni(), original);

@@ -53,8 +53,7 @@ TEST(HighDensity, ClockIsTwiceAsLargeOnScreenAndShowsTheFineArt) {
                       << SaveForInspection(expected, "hidpi_face_expected");
 
     // The place is stored in program pixels.
-    PressMoveRelease(1, g.x + kCloseX * kScale, g.y + kCloseY * kScale, g.x + kCloseX * kScale,
-                     g.y + kCloseY * kScale);
+    PressMoveRelease(1, g.x + kCloseX * kScale, g.y + kCloseY * kScale, g.x + kCloseX * kScale, g.y + kCloseY * kScale);
     EXPECT_EQ(clock->process().WaitExit(5s), 0);
     const auto keys = SettingKeys(folder.ReadIni().value_or(""));
     EXPECT_EQ(keys.at("Left"), "20");

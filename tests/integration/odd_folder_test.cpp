@@ -44,8 +44,7 @@ TEST(OddFolder, SettingsClipsAndMediaCommandsWorkThere) {
     ASSERT_EQ(WaitForPlace(*clock, kLeft, kTop).x, kLeft) << "the stored place was not read";
 
     // The alarm fires at 10:15 and, once its call-out is over, stores itself off.
-    ASSERT_TRUE(PollUntil([&] { return folder.ReadIni().value_or("").find("Enabled=0") != std::string::npos; },
-                          12s))
+    ASSERT_TRUE(PollUntil([&] { return folder.ReadIni().value_or("").find("Enabled=0") != std::string::npos; }, 12s))
         << folder.ReadIni().value_or("<no file>") << folder.Log();
     std::this_thread::sleep_for(1s);  // the call-out has closed; the clock takes clicks again
 

@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <map>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -38,8 +38,10 @@ public:
                            "--load=module-null-sink sink_name=private_sink", "--load=module-native-protocol-unix"},
                           Env(), home_ / "pulse.log");
         return PollUntil(
-            [&] { return Run({"/usr/bin/env", "PULSE_SERVER=" + Address(), "pactl", "info"}).exit_code == 0; }, 10s,
-            100ms);
+            [&] {
+                return Run({"/usr/bin/env", "PULSE_SERVER=" + Address(), "pactl", "info"}).exit_code == 0;
+            },
+            10s, 100ms);
     }
     void Kill() {
         server_.Signal(SIGKILL);
@@ -47,10 +49,10 @@ public:
     }
     // Records the sink's monitor into `file` (mono, audio::kRate, raw).
     Process Record(const fs::path& file) {
-        return Process({"/usr/bin/parec", "--device=private_sink.monitor", "--format=s16le", "--channels=1",
-                        "--rate=" + std::to_string(audio::kRate), "--latency-msec=30", "--file-format=raw",
-                        file.string()},
-                       Env(), home_ / "parec.log");
+        return Process(
+            {"/usr/bin/parec", "--device=private_sink.monitor", "--format=s16le", "--channels=1",
+             "--rate=" + std::to_string(audio::kRate), "--latency-msec=30", "--file-format=raw", file.string()},
+            Env(), home_ / "parec.log");
     }
     std::string Address() const { return "unix:" + Runtime() + "/pulse/native"; }
 

@@ -65,9 +65,7 @@ private:
     platform::Picture background_, sheet_, mask_;
 };
 
-QImage GrabStage() {
-    return GrabRegion(kLeft + kStage.x(), kTop + kStage.y(), kStage.width(), kStage.height());
-}
+QImage GrabStage() { return GrabRegion(kLeft + kStage.x(), kTop + kStage.y(), kStage.width(), kStage.height()); }
 
 // Entering the first soaking phase at a quarter past: its clip is heard when
 // the minute comes (after the walk-in's greeting), and the character poses
@@ -91,8 +89,7 @@ TEST(Stage, EnteringAPhasePlaysItsClipAndPosesTheCharacterExactly) {
     ASSERT_EQ(WaitForPlace(*clock, kLeft, kTop).x, kLeft);
 
     const int arrive = 202 + 5 * kCharacter, soak = 203 + 5 * kCharacter;
-    PollUntil([&] { return audio::JoinPieces(audio::Recognise(recorder.Snapshot().samples)).size() >= 2; }, 6s,
-              100ms);
+    PollUntil([&] { return audio::JoinPieces(audio::Recognise(recorder.Snapshot().samples)).size() >= 2; }, 6s, 100ms);
     const audio::Recording recording = recorder.Stop(500ms);
     const auto heard = audio::JoinPieces(audio::Recognise(recording.samples));
     EXPECT_EQ(audio::Clips(heard), (std::vector<int>{arrive, soak})) << "heard: " << audio::Describe(heard);

@@ -44,7 +44,7 @@ public:
         offset_ = Utc(utc) - std::time(nullptr);
         const std::filesystem::path next = path_.string() + ".new";
         std::ofstream(next, std::ios::trunc) << std::showpos << offset_ << "\n";  // "+86400", "-3600"
-        std::filesystem::rename(next, path_);  // never read half written
+        std::filesystem::rename(next, path_);                                     // never read half written
     }
     // What the program's clock read at the real moment `t`, in seconds since the epoch.
     double At(std::chrono::system_clock::time_point t) const {

@@ -68,7 +68,7 @@ TEST_P(SpokenTimeTest, PlaysTheWordsOfTheTimeBackToBack) {
     } else {
         // The menu opens at the pointer; its first item speaks the time.
         desktop::Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "mousedown", "3", "sleep", "0.3",
-             "mouseup", "3", "sleep", "0.2", "key", "t"});
+                      "mouseup", "3", "sleep", "0.2", "key", "t"});
     }
 
     // Done once the expected number of clips has been heard and a moment

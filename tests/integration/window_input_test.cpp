@@ -36,7 +36,7 @@ TEST(WindowShape, ClicksOnTheCutCornersReachTheWindowBeneath) {
     ASSERT_EQ(g.y, kTop);
 
     // Cut away: the clicks must land on the window beneath.
-    const std::vector<Pixel> cut{{0, 0},   {1, 0},   {0, 1},   {229, 0},  {0, 168},
+    const std::vector<Pixel> cut{{0, 0},   {1, 0},   {0, 1},     {229, 0},  {0, 168},
                                  {0, 169}, {1, 169}, {229, 168}, {229, 169}};
     // Part of the clock: right-button presses there, which the clock ignores.
     // (Clear of the CLOSE triangle, where any button quits.)

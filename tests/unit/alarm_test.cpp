@@ -164,8 +164,8 @@ struct AlarmRig : StandIns {
 };
 
 std::string AlarmIni(const char* am, const char* hour, const char* minute, const char* every = "False") {
-    return std::string("[Alerm]\nAMPM=") + am + "\nHour=" + hour + "\nMinute=" + minute + "\nEnabled=1\nEve=" +
-           every + "\n";
+    return std::string("[Alerm]\nAMPM=") + am + "\nHour=" + hour + "\nMinute=" + minute + "\nEnabled=1\nEve=" + every +
+           "\n";
 }
 
 // ---------------------------------------------------------------------------
@@ -221,10 +221,8 @@ TEST(AlarmTime, FiresAtItsMinuteOnTheTwentyFourHourClockOnly) {
     const Case cases[] = {
         {"True", "12", "00", 0, 0, 12, 0},   // 12 AM is midnight
         {"False", "12", "00", 12, 0, 0, 0},  // 12 PM is noon
-        {"False", "01", "30", 13, 30, 1, 30},
-        {"True", "01", "30", 1, 30, 13, 30},
-        {"True", "10", "05", 10, 5, 10, 50},
-        {"True", "10", "5", -1, 0, 10, 5},  // one digit never matches
+        {"False", "01", "30", 13, 30, 1, 30}, {"True", "01", "30", 1, 30, 13, 30},
+        {"True", "10", "05", 10, 5, 10, 50},  {"True", "10", "5", -1, 0, 10, 5},  // one digit never matches
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.hour) + ":" + c.minute + (std::string(c.am) == "True" ? " AM" : " PM"));
@@ -336,8 +334,8 @@ TEST(AlarmClockChange, AnAlarmInASkippedStretchFiresOnceAfterItAndNoOtherStepMak
         // By hand: forward by more than two hours makes nothing up, a day on
         // fires at the alarm's minute, an earlier time set today waits for tomorrow.
         {"forward three hours over the alarm", 5, 0, 0, "True", "07", "00", 10'000, 8, 0, 0, 120'000, 0, -1, 0},
-        {"forward a day to just before the alarm", 6, 59, 0, "True", "07", "00", 120'000, 24 + 6, 59, 50, 20'000, 2,
-         7, 0},
+        {"forward a day to just before the alarm", 6, 59, 0, "True", "07", "00", 120'000, 24 + 6, 59, 50, 20'000, 2, 7,
+         0},
         {"alarm earlier today", 10, 0, 0, "True", "09", "00", 10'000, 10, 0, 10, 120'000, 0, -1, 0},
     };
     for (const Case& c : cases) {
@@ -581,8 +579,7 @@ TEST(RunningClock, TheCountdownsCallOutFollowsTheLineInTheLayoutOfTheChosenKind)
         ASSERT_LT(lineEnd, log.size());
         EXPECT_EQ(opened(countdownLine), 1);
         if (c.kindAfterStart == CallOutKind::kCountdown) {
-            EXPECT_EQ(r.vp.sound.plays,
-                      (std::vector<RecordingSound::Play>{{201, platform::PlayMode::kWait}}));
+            EXPECT_EQ(r.vp.sound.plays, (std::vector<RecordingSound::Play>{{201, platform::PlayMode::kWait}}));
             EXPECT_GT(find("play 0201 wait"), lineEnd);
             EXPECT_EQ(opened(alarmLine), 0);
         } else {

@@ -149,8 +149,7 @@ TEST_F(CallOutPictures, AClosedMouthDrawnAfterAnOpenOneLeavesOnlyTheClosedFace) 
     window.DrawFace(1);
     EXPECT_NE(window.Window().Image(), background);
     window.DrawFace(0);
-    EXPECT_EQ(window.Window().Image(),
-              Expected(background, sheet, mask, 0, kFaceLeft, kFaceTop, 120, 120, background));
+    EXPECT_EQ(window.Window().Image(), Expected(background, sheet, mask, 0, kFaceLeft, kFaceTop, 120, 120, background));
 }
 
 TEST_F(CallOutPictures, TheCountdownPictureHasTheFaceAtTheLeftAndTheMascotInFront) {
@@ -215,7 +214,8 @@ TEST(CallOutOnTheClock, ComesUpBesideTheClockAboveTheOthersAndWritesNoStackingCh
     ClockRig rig;
     rig.Start(10, 0, 0);
     rig.KeepStageBare();
-    for (const Case c : {Case{CallOutKind::kAlarm, "clip open 0193"}, Case{CallOutKind::kCountdown, "play 0201 wait"}}) {
+    for (const Case c :
+         {Case{CallOutKind::kAlarm, "clip open 0193"}, Case{CallOutKind::kCountdown, "play 0201 wait"}}) {
         SCOPED_TRACE(c.heard);
         rig.program.Window().Window().Move(500, 300, ClockWindow::kWidth, ClockWindow::kHeight);
         rig.vp.profile.calls.clear();

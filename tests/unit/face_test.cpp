@@ -50,8 +50,8 @@ protected:
         const Picture& img = digits.Image();
         if (img == digits.GetPicture()) return "blank";
         auto digit = [&](int x, uint32_t base) { return static_cast<char>('0' + (img.Pixel(x + 5, 5) - base)); };
-        return {digit(0, 0x100000), digit(20, 0x200000), img.Pixel(45, 5) == 0x500001 ? ':' : ' ',
-                digit(52, 0x300000), digit(72, 0x400000)};
+        return {digit(0, 0x100000), digit(20, 0x200000), img.Pixel(45, 5) == 0x500001 ? ':' : ' ', digit(52, 0x300000),
+                digit(72, 0x400000)};
     }
     std::string AmPm() {
         const Picture& p = amPm.GetPicture();
@@ -75,9 +75,8 @@ struct TimeCase {
 
 TEST_F(Face, ShowsTwelveHourTimeAndBlinksTheColon) {
     const TimeCase cases[] = {
-        {0, 0, 1, "00:00", "AM"},    {0, 59, 58, "00 59", "AM"}, {11, 59, 59, "11:59", "AM"},
-        {12, 0, 0, "12 00", "PM"},   {12, 30, 15, "12:30", "PM"}, {13, 5, 20, "01 05", "PM"},
-        {23, 59, 58, "11 59", "PM"}, {9, 7, 3, "09:07", "AM"},
+        {0, 0, 1, "00:00", "AM"},    {0, 59, 58, "00 59", "AM"}, {11, 59, 59, "11:59", "AM"}, {12, 0, 0, "12 00", "PM"},
+        {12, 30, 15, "12:30", "PM"}, {13, 5, 20, "01 05", "PM"}, {23, 59, 58, "11 59", "PM"}, {9, 7, 3, "09:07", "AM"},
     };
     for (const TimeCase& c : cases) {
         clock.SetTime(c.h, c.m, c.s, 50);

@@ -1,12 +1,12 @@
 // The settings file format: what reads return and what writes leave on disk.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <csignal>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <chrono>
 #include <filesystem>
@@ -46,24 +46,24 @@ const std::string k200(200, 'x');
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IniRead,
-    ::testing::Values(
-        ReadCase{"NoFile", std::nullopt, "Setting", "Left", "0", "0"},
-        ReadCase{"MissingSection", "[Other]\nLeft=5\n", "Setting", "Left", "0", "0"},
-        ReadCase{"MissingKey", "[Setting]\nTop=5\n", "Setting", "Left", "7", "7"},
-        ReadCase{"Present", "[Setting]\nLeft=300\n", "Setting", "Left", "0", "300"},
-        ReadCase{"EmptyValueCopiesNothing", "[Setting]\nLeft=\n", "Setting", "Left", "0", ""},
-        ReadCase{"CaseOfNamesIgnored", "[setting]\nLEFT=12\n", "Setting", "Left", "0", "12"},
-        ReadCase{"CaseOfValueKept", "[Alerm]\nAMPM=true\n", "Alerm", "AMPM", "True", "true"},
-        ReadCase{"BlanksTrimmed", "  [ Setting ]  \n  Left  =  42  \n", "Setting", "Left", "0", "42"},
-        ReadCase{"Crlf", "[Setting]\r\nLeft=1\r\nTop=2\r\n", "Setting", "Top", "0", "2"},
-        ReadCase{"NoFinalLineEnd", "[Setting]\nTop=9", "Setting", "Top", "0", "9"},
-        ReadCase{"KeyOfOtherSectionNotTaken", "[Alerm]\nHour=07\n[Setting]\n", "Setting", "Hour", "x", "x"},
-        ReadCase{"CommentNotAKey", "[Setting]\n;Left=5\n#Left=6\n", "Setting", "Left", "0", "0"},
-        ReadCase{"FirstKeyWins", "[Setting]\nLeft=1\nLeft=2\n", "Setting", "Left", "0", "1"},
-        ReadCase{"AlarmIsNotAlerm", "[Alarm]\nHour=07\n", "Alerm", "Hour", "12", "12"},
-        ReadCase{"LongValueCut", "[S]\nK=" + k200 + "\n", "S", "K", "", std::string(155, 'x')},
-        ReadCase{"LongDefaultCut", std::nullopt, "S", "K", k200.c_str(), std::string(155, 'x')},
-        ReadCase{"ValueWithEquals", "[S]\nK=a=b\n", "S", "K", "", "a=b"}),
+    ::testing::Values(ReadCase{"NoFile", std::nullopt, "Setting", "Left", "0", "0"},
+                      ReadCase{"MissingSection", "[Other]\nLeft=5\n", "Setting", "Left", "0", "0"},
+                      ReadCase{"MissingKey", "[Setting]\nTop=5\n", "Setting", "Left", "7", "7"},
+                      ReadCase{"Present", "[Setting]\nLeft=300\n", "Setting", "Left", "0", "300"},
+                      ReadCase{"EmptyValueCopiesNothing", "[Setting]\nLeft=\n", "Setting", "Left", "0", ""},
+                      ReadCase{"CaseOfNamesIgnored", "[setting]\nLEFT=12\n", "Setting", "Left", "0", "12"},
+                      ReadCase{"CaseOfValueKept", "[Alerm]\nAMPM=true\n", "Alerm", "AMPM", "True", "true"},
+                      ReadCase{"BlanksTrimmed", "  [ Setting ]  \n  Left  =  42  \n", "Setting", "Left", "0", "42"},
+                      ReadCase{"Crlf", "[Setting]\r\nLeft=1\r\nTop=2\r\n", "Setting", "Top", "0", "2"},
+                      ReadCase{"NoFinalLineEnd", "[Setting]\nTop=9", "Setting", "Top", "0", "9"},
+                      ReadCase{"KeyOfOtherSectionNotTaken", "[Alerm]\nHour=07\n[Setting]\n", "Setting", "Hour", "x",
+                               "x"},
+                      ReadCase{"CommentNotAKey", "[Setting]\n;Left=5\n#Left=6\n", "Setting", "Left", "0", "0"},
+                      ReadCase{"FirstKeyWins", "[Setting]\nLeft=1\nLeft=2\n", "Setting", "Left", "0", "1"},
+                      ReadCase{"AlarmIsNotAlerm", "[Alarm]\nHour=07\n", "Alerm", "Hour", "12", "12"},
+                      ReadCase{"LongValueCut", "[S]\nK=" + k200 + "\n", "S", "K", "", std::string(155, 'x')},
+                      ReadCase{"LongDefaultCut", std::nullopt, "S", "K", k200.c_str(), std::string(155, 'x')},
+                      ReadCase{"ValueWithEquals", "[S]\nK=a=b\n", "S", "K", "", "a=b"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct WriteCase {
@@ -106,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "[Setting]\r\nLeft=-40\r\nTop=2\r\n"},
         WriteCase{"NewLinesFollowCrlf", "[Setting]\r\nLeft=1\r\n", "Setting", "Top", "5",
                   "[Setting]\r\nLeft=1\r\nTop=5\r\n"},
-        WriteCase{"MatchesCaseButWritesOwnSpelling", "[setting]\nleft=1\n", "Setting", "Left", "2", "[setting]\nLeft=2\n"},
+        WriteCase{"MatchesCaseButWritesOwnSpelling", "[setting]\nleft=1\n", "Setting", "Left", "2",
+                  "[setting]\nLeft=2\n"},
         WriteCase{"NoFinalLineEnd", "[Setting]\nLeft=1", "Setting", "Top", "2", "[Setting]\nLeft=1\nTop=2\n"},
         // A bare CR at the very end is half a line end: the new line must not
         // be glued to the last one.
@@ -175,7 +176,8 @@ TEST(IniFile, ReadAfterAnyChangeSeesTheChange) {
              std::filesystem::rename(d.File("other"), d.File("Tessuri.ini"));
          },
          "3"},
-        {"removed", true, [](const TempFolder& d, platform::IniFile&) { std::filesystem::remove(d.File("Tessuri.ini")); }, "0"},
+        {"removed", true,
+         [](const TempFolder& d, platform::IniFile&) { std::filesystem::remove(d.File("Tessuri.ini")); }, "0"},
         {"written by the store itself", true,
          [](const TempFolder& d, platform::IniFile& ini) {
              ini.PutString("Setting", "Left", std::string("4"), d.File("Tessuri.ini"));
@@ -219,7 +221,7 @@ TEST(IniFile, UnchangedBigFileIsReadOnce) {
     }
     const auto rest = Clock::now() - start - first;
     EXPECT_LT(rest, first) << "100 more reads took " << std::chrono::duration<double>(rest).count()
-                               << " s, the first two " << std::chrono::duration<double>(first).count() << " s";
+                           << " s, the first two " << std::chrono::duration<double>(first).count() << " s";
 }
 
 // Runs one write in a child process whose limits make it fail: the child
@@ -353,17 +355,13 @@ TEST(IniFile, WriteRemovesOnlyOldTemporaryFilesOfItsOwn) {
         dir.Write("Tessuri.ini", "[Setting]\nLeft=1\n");
         const std::string leftover = dir.File(c.file);
         switch (c.made) {
-            case Made::kFile:
-                dir.Write(c.file, "[Setting]\nLeft=");
-                break;
+            case Made::kFile: dir.Write(c.file, "[Setting]\nLeft="); break;
             case Made::kSymlink:
                 elsewhere.Write("target", "keep");
                 AgeBy(elsewhere.File("target"), c.ageSeconds);
                 std::filesystem::create_symlink(elsewhere.File("target"), leftover);
                 break;
-            case Made::kFolder:
-                std::filesystem::create_directory(leftover);
-                break;
+            case Made::kFolder: std::filesystem::create_directory(leftover); break;
             case Made::kOtherOwnersFile:
                 if (geteuid() != 0) {
                     std::cout << "[ INFO ] case \"" << c.name << "\" needs root to give a file away; skipped\n";

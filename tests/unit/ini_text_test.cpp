@@ -61,25 +61,23 @@ TEST_P(IniTextParse, ReadsTheseLines) {
     EXPECT_EQ(joined, c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, IniTextParse,
-    ::testing::Values(
-        ParseCase{"NoText", "", ""},
-        ParseCase{"EmptyLines", "\n\r\n", "~/LF ~/CRLF"},
-        ParseCase{"HeaderWinsOverKey", "[a]=b\n", "[a]/LF"},
-        ParseCase{"TextAfterTheFirstCloseIgnored", "[a] ; x]\n", "[a]/LF"},
-        ParseCase{"EmptyHeaderIsAHeader", "[]\n[ \t]\n", "[]/LF []/LF"},
-        ParseCase{"UnclosedBracketIsAKey", "[a=b\n", "<[a>=<b>/LF"},
-        ParseCase{"LoneBracketBelongsToNoOne", "[\n", "~/LF"},
-        ParseCase{"CommentsAfterBlanks", "  ;a=b\n\t#c=d\n", "~/LF ~/LF"},
-        ParseCase{"EmptyKeyIsAKeyLine", "=v\n", "<>=<v>/LF"},
-        ParseCase{"ValueRunsToTheLineEnd", "k = a=b ;c]\n", "<k>=<a=b ;c]>/LF"},
-        ParseCase{"AllAsciiBlanksDropped", "\v k\f=\t v \v\r\n", "<k>=<v>/CRLF"},
-        ParseCase{"CrInsideALineIsContent", "k=a\rb\n", "<k>=<a\\rb>/LF"},
-        ParseCase{"OnlyTheCrBeforeTheLfIsLineEnd", "k=v\r\r\n", "<k>=<v>/CRLF"},
-        ParseCase{"BareCrEndsOnlyTheLastLine", "a=1\rb=2\r", "<a>=<1\\rb=2>/CR"},
-        ParseCase{"LastLineUnended", "[S]\nk=v", "[S]/LF <k>=<v>/"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, IniTextParse,
+                         ::testing::Values(ParseCase{"NoText", "", ""},
+                                           ParseCase{"EmptyLines", "\n\r\n", "~/LF ~/CRLF"},
+                                           ParseCase{"HeaderWinsOverKey", "[a]=b\n", "[a]/LF"},
+                                           ParseCase{"TextAfterTheFirstCloseIgnored", "[a] ; x]\n", "[a]/LF"},
+                                           ParseCase{"EmptyHeaderIsAHeader", "[]\n[ \t]\n", "[]/LF []/LF"},
+                                           ParseCase{"UnclosedBracketIsAKey", "[a=b\n", "<[a>=<b>/LF"},
+                                           ParseCase{"LoneBracketBelongsToNoOne", "[\n", "~/LF"},
+                                           ParseCase{"CommentsAfterBlanks", "  ;a=b\n\t#c=d\n", "~/LF ~/LF"},
+                                           ParseCase{"EmptyKeyIsAKeyLine", "=v\n", "<>=<v>/LF"},
+                                           ParseCase{"ValueRunsToTheLineEnd", "k = a=b ;c]\n", "<k>=<a=b ;c]>/LF"},
+                                           ParseCase{"AllAsciiBlanksDropped", "\v k\f=\t v \v\r\n", "<k>=<v>/CRLF"},
+                                           ParseCase{"CrInsideALineIsContent", "k=a\rb\n", "<k>=<a\\rb>/LF"},
+                                           ParseCase{"OnlyTheCrBeforeTheLfIsLineEnd", "k=v\r\r\n", "<k>=<v>/CRLF"},
+                                           ParseCase{"BareCrEndsOnlyTheLastLine", "a=1\rb=2\r", "<a>=<1\\rb=2>/CR"},
+                                           ParseCase{"LastLineUnended", "[S]\nk=v", "[S]/LF <k>=<v>/"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct FindCase {
     const char* name;
@@ -148,8 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "[S]\nA=1\nB=2\n; end of S\n\n[T]\n"},
         PutCase{"NewKeyInAKeylessSectionFollowsItsHeader", "[S]\n; c\n", "S", "A", "1", "[S]\nA=1\n; c\n"},
         PutCase{"EmptyKeyCountsAsTheLastKeyLine", "[S]\n=x\n; c\n", "S", "A", "1", "[S]\n=x\nA=1\n; c\n"},
-        PutCase{"WritesIntoTheFirstOfTwoSections", "[S]\nA=1\n[S]\nB=2\n", "S", "B", "3",
-                "[S]\nA=1\nB=3\n[S]\nB=2\n"},
+        PutCase{"WritesIntoTheFirstOfTwoSections", "[S]\nA=1\n[S]\nB=2\n", "S", "B", "3", "[S]\nA=1\nB=3\n[S]\nB=2\n"},
         PutCase{"KeyOfAnotherSectionLeftAlone", "[T]\nA=1\n[S]\n", "S", "A", "2", "[T]\nA=1\n[S]\nA=2\n"},
         PutCase{"ReplacedLastLineKeepsItsBareCr", "[S]\nA=1\r", "S", "A", "2", "[S]\nA=2\r"},
         PutCase{"ReplacedLineLosesTheCrOfItsContent", "[S]\r\nA=1\r\r\n", "S", "A", "2", "[S]\r\nA=2\r\n"},

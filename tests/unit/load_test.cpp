@@ -29,8 +29,8 @@ Call R(const char* s, const char* k, const char* d) { return {false, s, k, d}; }
 Call W(const char* s, const char* k, const char* v) { return {true, s, k, v}; }
 
 std::vector<Call> ReadsUpToCharacters() {
-    return {R("Alerm", "AMPM", "True"),    R("Alerm", "Hour", "12"),     R("Alerm", "Minute", "0"),
-            R("Alerm", "Enabled", "0"),    R("Alerm", "Eve", "False"),   R("Setting", "Event", "3"),
+    return {R("Alerm", "AMPM", "True"),     R("Alerm", "Hour", "12"),       R("Alerm", "Minute", "0"),
+            R("Alerm", "Enabled", "0"),     R("Alerm", "Eve", "False"),     R("Setting", "Event", "3"),
             R("Setting", "Char0", "False"), R("Setting", "Char1", "False"), R("Setting", "Char2", "False"),
             R("Setting", "Char3", "False"), R("Setting", "Char4", "False")};
 }
@@ -98,8 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"PartlyOffScreenIsKept", kFirstStartFile + "Left=-100\nTop=-50\n",
                  Then(ReadsUpToCharacters(), kStackingAndPlace), -100, -50, kFirstStartFile + "Left=-100\nTop=-50\n"},
         LoadCase{"WhollyOffScreenFallsBackToCorner", kFirstStartFile + "Left=30000\nTop=20000\n",
-                 Then(ReadsUpToCharacters(), kStackingAndPlace), 0, 0,
-                 kFirstStartFile + "Left=30000\nTop=20000\n"}),
+                 Then(ReadsUpToCharacters(), kStackingAndPlace), 0, 0, kFirstStartFile + "Left=30000\nTop=20000\n"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(LoadSequence, ArmedAlarmStartsItsCheckAndShowsItsSign) {
@@ -149,7 +148,7 @@ std::string Shown(ClockRig& rig) {
     };
     const Picture colon = img.Crop(40, 0, 12, 26);
     return {digit(0, p.hourTens), digit(20, p.hourUnits),
-            colon == p.colonOn  ? ':'
+            colon == p.colonOn    ? ':'
             : colon == p.colonOff ? ' '
                                   : '?',
             digit(52, p.minuteTens), digit(72, p.minuteUnits)};

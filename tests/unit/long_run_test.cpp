@@ -14,12 +14,10 @@
 #include "support/HeapInUse.h"
 #include "support/VirtualPlatform.h"
 
-
 namespace {
 
 using testing_support::HeapInUse;
 using testing_support::VirtualPlatform;
-
 
 constexpr int64_t kMinuteMs = 60 * 1000;
 
@@ -27,8 +25,7 @@ TEST(LongRun, AnHourOfWalksAndPosesDoesNotGrowTheHeap) {
     VirtualPlatform vp;
     // The shortest stage cycle (5 minutes), every character; the clock starts
     // just before a cycle begins so the first walk comes at once.
-    vp.folder.Write("Tessuri.ini",
-                    "[Setting]\nEvent=0\nChar0=True\nChar1=True\nChar2=True\nChar3=True\nChar4=True\n");
+    vp.folder.Write("Tessuri.ini", "[Setting]\nEvent=0\nChar0=True\nChar1=True\nChar2=True\nChar3=True\nChar4=True\n");
     vp.clock.SetTime(9, 59, 58);
     // The test's own records would grow with time; only the program's heap
     // is of interest here.

@@ -94,9 +94,12 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
         if (clip == 196) {
             ++days[day].countdownLines;
             const int64_t late = static_cast<int64_t>(m.clock.tickMs) - lineDue;
-            if (lineDue < 0) ++strayLines;
-            else if (late < 0 || late >= Countdown::kCheckMs) ++lateLines;
-            else latestLineMs = std::max(latestLineMs, static_cast<int>(late));
+            if (lineDue < 0)
+                ++strayLines;
+            else if (late < 0 || late >= Countdown::kCheckMs)
+                ++lateLines;
+            else
+                latestLineMs = std::max(latestLineMs, static_cast<int>(late));
             lineDue = -1;
         } else if (clip == 191 && lastOpen != 196) {
             ++days[day].alarms;
@@ -145,8 +148,7 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
     m.sound.clipCalls.clear();
     m.profile.calls.clear();
     const std::size_t heapAtEnd = HeapInUse();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     static constexpr int kCyclesADay[4] = {288, 144, 72, 24};
     int alarms = 0, lines = 0;
@@ -168,10 +170,10 @@ TEST(Month, AlarmCountdownsAndStageKeepTimeForThirtyOneDays) {
     // Far below what one byte kept per tick (2.7 million of them) or one
     // picture kept per call-out would add up to.
     EXPECT_LT(growth, 1024 * 1024) << "the heap grew from day 1 to day " << kDays;
-    std::printf("[ month    ] %.1f s; alarms %d in %d days; countdown lines %d of %d, latest %d ms after due; "
-                "phase order violations %d; heap %zu -> %zu bytes (%+lld)\n",
-                seconds, alarms, kDays, lines, kDays * 24, latestLineMs, phaseViolations, heapAfterDayOne,
-                heapAtEnd, growth);
+    std::printf(
+        "[ month    ] %.1f s; alarms %d in %d days; countdown lines %d of %d, latest %d ms after due; "
+        "phase order violations %d; heap %zu -> %zu bytes (%+lld)\n",
+        seconds, alarms, kDays, lines, kDays * 24, latestLineMs, phaseViolations, heapAfterDayOne, heapAtEnd, growth);
 }
 
 }  // namespace

@@ -68,8 +68,7 @@ TEST_P(MutedClock, StageAndTimeSignalFollowTheChoiceAndTheAlarmAlwaysSounds) {
     EXPECT_EQ(alarmOpens, 1) << "the alarm's line must sound, muted or not";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MutedClock,
-                         ::testing::Values(MuteCase{"Muted", true}, MuteCase{"NotMuted", false}),
+INSTANTIATE_TEST_SUITE_P(Cases, MutedClock, ::testing::Values(MuteCase{"Muted", true}, MuteCase{"NotMuted", false}),
                          [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

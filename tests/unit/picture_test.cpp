@@ -41,12 +41,9 @@ TEST(BitBlt, ClipsToBothPicturesAtEitherScale) {
     // dest 10 x 1 of zeros; src 4 x 1, each screen pixel holding its own
     // number + 1, so a fine picture must arrive screen pixel by pixel.
     const ClipCase cases[] = {
-        {"inside", 2, 0, 4, 1, 0, 0, 2, 6},
-        {"left of dest", -2, 0, 4, 1, 0, 0, 0, 2},
-        {"wholly left", -4, 0, 4, 1, 0, 0, 0, 0},
-        {"right of dest", 8, 0, 4, 1, 0, 0, 8, 10},
-        {"beyond source", 0, 0, 8, 1, 2, 0, 0, 2},
-        {"negative source", 0, 0, 4, 1, -1, 0, 1, 4},
+        {"inside", 2, 0, 4, 1, 0, 0, 2, 6},        {"left of dest", -2, 0, 4, 1, 0, 0, 0, 2},
+        {"wholly left", -4, 0, 4, 1, 0, 0, 0, 0},  {"right of dest", 8, 0, 4, 1, 0, 0, 8, 10},
+        {"beyond source", 0, 0, 8, 1, 2, 0, 0, 2}, {"negative source", 0, 0, 4, 1, -1, 0, 1, 4},
         {"wrong row", 0, 1, 4, 1, 0, 0, 0, 0},
     };
     for (int scale : {1, 2}) {

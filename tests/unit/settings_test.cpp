@@ -86,9 +86,16 @@ TEST(SettingsText, TwoDigits) {
 // never reads can match no minute.
 TEST(SettingsText, TwoDigitMinute) {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"00", 0},           {"05", 5},           {"59", 59},          {"60", std::nullopt},
-        {"5", std::nullopt}, {" 5", std::nullopt}, {"+5", std::nullopt}, {"005", std::nullopt},
-        {"", std::nullopt},  {"0x", std::nullopt},
+        {"00", 0},
+        {"05", 5},
+        {"59", 59},
+        {"60", std::nullopt},
+        {"5", std::nullopt},
+        {" 5", std::nullopt},
+        {"+5", std::nullopt},
+        {"005", std::nullopt},
+        {"", std::nullopt},
+        {"0x", std::nullopt},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(settings_text::TwoDigitMinute(text), expected) << '"' << text << '"';
@@ -97,12 +104,17 @@ TEST(SettingsText, TwoDigitMinute) {
 // The dialog's boxes take the half-width digits 0 to 9 and nothing else.
 TEST(SettingsText, DigitsOnlyAndTheirNumber) {
     const std::pair<const char*, bool> digitsOnly[] = {
-        {"", true},    {"0123", true}, {"7", true},    {"a", false},   {"1a", false}, {" 1", false},
+        {"", true},    {"0123", true}, {"7", true},   {"a", false},   {"1a", false}, {" 1", false},
         {"1 ", false}, {"-1", false},  {"+1", false}, {"1.5", false}, {"１", false}, {"1２", false},
     };
     for (const auto& [text, passes] : digitsOnly) EXPECT_EQ(settings_text::DigitsOnly(text), passes) << text;
     const std::pair<const char*, int> numbers[] = {
-        {"", -1},        {"0", 0},         {"007", 7}, {"999", 999}, {"32767", 32767}, {"32768", 99999},
+        {"", -1},
+        {"0", 0},
+        {"007", 7},
+        {"999", 999},
+        {"32767", 32767},
+        {"32768", 99999},
         {"99999999999999999999", 99999},
     };
     for (const auto& [text, n] : numbers) EXPECT_EQ(settings_text::NumberInDigits(text), n) << text;
@@ -112,8 +124,13 @@ TEST(SettingsText, DigitsOnlyAndTheirNumber) {
 
 TEST(SettingsSchema, OnlyTheExactTextOneArmsTheAlarm) {
     const std::pair<const char*, bool> cases[] = {
-        {"Enabled=1\n", true}, {"Enabled=01\n", false}, {"Enabled=1.0\n", false}, {"Enabled=True\n", false},
-        {"Enabled=2\n", false}, {"Enabled=\n", false},  {"", false},
+        {"Enabled=1\n", true},
+        {"Enabled=01\n", false},
+        {"Enabled=1.0\n", false},
+        {"Enabled=True\n", false},
+        {"Enabled=2\n", false},
+        {"Enabled=\n", false},
+        {"", false},
     };
     for (const auto& [line, armed] : cases) {
         StoreRig r;
@@ -124,8 +141,13 @@ TEST(SettingsSchema, OnlyTheExactTextOneArmsTheAlarm) {
 
 TEST(SettingsSchema, OnlyTheExactTextTrueIsAm) {
     const std::pair<const char*, bool> cases[] = {
-        {"AMPM=True\n", true},  {"AMPM=true\n", false}, {"AMPM=TRUE\n", false}, {"AMPM=-1\n", false},
-        {"AMPM=False\n", false}, {"AMPM=\n", true},     {"", true},  // an empty value or none: the default, AM
+        {"AMPM=True\n", true},
+        {"AMPM=true\n", false},
+        {"AMPM=TRUE\n", false},
+        {"AMPM=-1\n", false},
+        {"AMPM=False\n", false},
+        {"AMPM=\n", true},
+        {"", true},  // an empty value or none: the default, AM
     };
     for (const auto& [line, am] : cases) {
         StoreRig r;

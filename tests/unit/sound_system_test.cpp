@@ -38,9 +38,19 @@ private:
 std::string Wav(int ms) {
     const uint32_t data = 22050u * 2u * static_cast<uint32_t>(ms) / 1000u;
     std::string b = "RIFF____WAVEfmt ";
-    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF); };
-    auto u16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF); };
-    u32(16); u16(1); u16(1); u32(22050); u32(44100); u16(2); u16(16);
+    auto u32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto u16 = [&](uint16_t v) {
+        for (int i = 0; i < 2; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(22050);
+    u32(44100);
+    u16(2);
+    u16(16);
     b += "data";
     u32(data);
     b.append(data, '\0');
@@ -137,20 +147,19 @@ TEST_P(Opening, TakesThePathAsOneFileName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Opening,
-    ::testing::Values(
-        OpenCase{"MissingFile", "", "DIR/0999.wav", ClipError::kFileNotFound},
-        OpenCase{"NotAWav", "", "DIR/text.wav", ClipError::kUnreadableFile},
-        OpenCase{"AFolder", "", "DIR/", ClipError::kUnreadableFile},
-        OpenCase{"Empty", "", "", ClipError::kFileNotFound},
-        // Cut at its NUL the path would name a clip that is there.
-        OpenCase{"ANulInside", "", std::string("DIR/0203.wav\0.wav", 17), ClipError::kFileNotFound},
-        OpenCase{"ANulAtTheEnd", "", std::string("DIR/0203.wav\0", 13), ClipError::kFileNotFound},
-        OpenCase{"QuotesInTheName", "say \"hi\".wav", "DIR/say \"hi\".wav", ClipError::kNone},
-        OpenCase{"MediaWordsInTheName", "x\" type waveaudio alias wavefiles", "DIR/x\" type waveaudio alias wavefiles",
-                 ClipError::kNone},
-        OpenCase{"ALineBreakInTheName", "a\nclose wavefiles", "DIR/a\nclose wavefiles", ClipError::kNone},
-        // A real clip's path with more after it is some other file.
-        OpenCase{"MoreAfterARealClip", "", "DIR/0203.wav\" play wavefiles \"", ClipError::kFileNotFound}),
+    ::testing::Values(OpenCase{"MissingFile", "", "DIR/0999.wav", ClipError::kFileNotFound},
+                      OpenCase{"NotAWav", "", "DIR/text.wav", ClipError::kUnreadableFile},
+                      OpenCase{"AFolder", "", "DIR/", ClipError::kUnreadableFile},
+                      OpenCase{"Empty", "", "", ClipError::kFileNotFound},
+                      // Cut at its NUL the path would name a clip that is there.
+                      OpenCase{"ANulInside", "", std::string("DIR/0203.wav\0.wav", 17), ClipError::kFileNotFound},
+                      OpenCase{"ANulAtTheEnd", "", std::string("DIR/0203.wav\0", 13), ClipError::kFileNotFound},
+                      OpenCase{"QuotesInTheName", "say \"hi\".wav", "DIR/say \"hi\".wav", ClipError::kNone},
+                      OpenCase{"MediaWordsInTheName", "x\" type waveaudio alias wavefiles",
+                               "DIR/x\" type waveaudio alias wavefiles", ClipError::kNone},
+                      OpenCase{"ALineBreakInTheName", "a\nclose wavefiles", "DIR/a\nclose wavefiles", ClipError::kNone},
+                      // A real clip's path with more after it is some other file.
+                      OpenCase{"MoreAfterARealClip", "", "DIR/0203.wav\" play wavefiles \"", ClipError::kFileNotFound}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SoundLayer, OneShotClipsWaitOnlyWhenAskedTo) {

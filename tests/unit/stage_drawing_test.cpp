@@ -97,15 +97,15 @@ TEST_P(StageDraws, ChangeExactlyTheStripOnTheStage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StageDraws,
-    ::testing::Values(
-        DrawCase{"WholeStripLeftOfTheStageChangesNothing", {{-60, 0, 4}}, false},
-        DrawCase{"OnlyTheLastFourColumnsEnter", {{-56, 1, 4}}, true},
-        DrawCase{"WalkingInWipesWhatWasLeft", {{-8, 0, 4}, {-4, 0, 4}, {0, 0, 4}, {4, 0, 4}, {8, 0, 4}}, true},
-        DrawCase{"AtTheRightEdgeOnlyTheTrailIsWiped", {{212, 5, 4}}, false},
-        DrawCase{"PastTheRightEdgeNothingChanges", {{216, 5, 4}}, false},
-        DrawCase{"PartlyOffTheRightEdge", {{180, 5, 4}}, true},
-        DrawCase{"ASecondPoseReplacesTheFirst", {{35, 1, 0}, {35, 2, 0}}, true},
-        DrawCase{"PosesAtTheThreePlaces", {{35, 1, 0}, {76, 2, 0}, {117, 3, 0}, {117, 4, 0}}, true}),
+    ::testing::Values(DrawCase{"WholeStripLeftOfTheStageChangesNothing", {{-60, 0, 4}}, false},
+                      DrawCase{"OnlyTheLastFourColumnsEnter", {{-56, 1, 4}}, true},
+                      DrawCase{
+                          "WalkingInWipesWhatWasLeft", {{-8, 0, 4}, {-4, 0, 4}, {0, 0, 4}, {4, 0, 4}, {8, 0, 4}}, true},
+                      DrawCase{"AtTheRightEdgeOnlyTheTrailIsWiped", {{212, 5, 4}}, false},
+                      DrawCase{"PastTheRightEdgeNothingChanges", {{216, 5, 4}}, false},
+                      DrawCase{"PartlyOffTheRightEdge", {{180, 5, 4}}, true},
+                      DrawCase{"ASecondPoseReplacesTheFirst", {{35, 1, 0}, {35, 2, 0}}, true},
+                      DrawCase{"PosesAtTheThreePlaces", {{35, 1, 0}, {76, 2, 0}, {117, 3, 0}, {117, 4, 0}}, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(StageDrawing, PastTheRightEdgeLeavesTheStageAsItWas) {

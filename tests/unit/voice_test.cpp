@@ -46,18 +46,18 @@ TEST_P(TimeSignal, SaysAmPmHourAndMinutesEachWaitingForTheLast) {
     EXPECT_EQ(rig.vp.sound.plays, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TimeSignal,
-    ::testing::Values(TimeCase{7, 0, Character::kRumika, {1, 10, 17}},
-                      TimeCase{15, 45, Character::kShiore, {40, 44, 64, 70}},
-                      TimeCase{0, 30, Character::kRumika, {1, 15, 20}},
-                      TimeCase{12, 5, Character::kMazeri, {154, 167, 184}},
-                      TimeCase{23, 10, Character::kYatsuha, {78, 90, 94}},
-                      TimeCase{9, 7, Character::kPelulu, {115, 126, 148}},
-                      TimeCase{0, 0, Character::kShiore, {39, 53, 55}},       // midnight: AM, twelve
-                      TimeCase{12, 59, Character::kRumika, {2, 15, 27, 36}},  // noon hour: PM, twelve
-                      TimeCase{11, 11, Character::kMazeri, {153, 166, 175, 180}},
-                      TimeCase{13, 50, Character::kPelulu, {116, 118, 136}}));
+INSTANTIATE_TEST_SUITE_P(Cases, TimeSignal,
+                         ::testing::Values(TimeCase{7, 0, Character::kRumika, {1, 10, 17}},
+                                           TimeCase{15, 45, Character::kShiore, {40, 44, 64, 70}},
+                                           TimeCase{0, 30, Character::kRumika, {1, 15, 20}},
+                                           TimeCase{12, 5, Character::kMazeri, {154, 167, 184}},
+                                           TimeCase{23, 10, Character::kYatsuha, {78, 90, 94}},
+                                           TimeCase{9, 7, Character::kPelulu, {115, 126, 148}},
+                                           TimeCase{0, 0, Character::kShiore, {39, 53, 55}},  // midnight: AM, twelve
+                                           TimeCase{
+                                               12, 59, Character::kRumika, {2, 15, 27, 36}},  // noon hour: PM, twelve
+                                           TimeCase{11, 11, Character::kMazeri, {153, 166, 175, 180}},
+                                           TimeCase{13, 50, Character::kPelulu, {116, 118, 136}}));
 
 TEST(TimeSignal, TheProgramsVoicePlaysFromTheFolderBesideIt) {
     ClockRig rig;

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <future>
 #include <optional>
 #include <random>
@@ -106,9 +106,9 @@ TEST_P(LoadBytes, DecodesOrRefuses) {
     EXPECT_EQ(clip->channels, c.clip->channels);
     EXPECT_EQ(clip->format, c.clip->format);
     ASSERT_EQ(clip->samples.size(), c.clip->samples.size());
-    EXPECT_TRUE(std::equal(clip->samples.begin(), clip->samples.end(), c.clip->samples.begin(),
-                           [](uint8_t a, char b) { return a == static_cast<uint8_t>(b); }))
-        << "samples differ";
+    EXPECT_TRUE(std::equal(clip->samples.begin(), clip->samples.end(), c.clip->samples.begin(), [](uint8_t a, char b) {
+        return a == static_cast<uint8_t>(b);
+    })) << "samples differ";
 }
 
 const std::string kSecondMono16 = Pattern(44100);  // 1 s at 22050 Hz, mono, 16-bit

@@ -63,8 +63,8 @@ std::string fileName(int number) {
 }
 
 std::string describe(const Clip& clip) {
-    return fileName(clip.number) + " (" + (clip.character < 0 ? "all" : kNames[clip.character]) + ", " +
-           clip.meaning + ")";
+    return fileName(clip.number) + " (" + (clip.character < 0 ? "all" : kNames[clip.character]) + ", " + clip.meaning +
+           ")";
 }
 
 uint32_t le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
@@ -130,8 +130,7 @@ std::optional<Wav> readWav(const std::string& path, std::string& why) {
             }
             Wav wav;
             wav.samples.reserve(len / 2);
-            for (size_t i = 0; i < len; i += 2)
-                wav.samples.push_back(int16_t(le16(d + body + i)) / 32768.0f);
+            for (size_t i = 0; i < len; i += 2) wav.samples.push_back(int16_t(le16(d + body + i)) / 32768.0f);
             return wav;
         }
         pos = body + len + (len & 1);
@@ -232,8 +231,8 @@ TEST(VoicePack, FiveVoicesDifferInMedianPitchByAtLeast8Percent) {
     for (int a = 0; a < 5; ++a)
         for (int b = a + 1; b < 5; ++b) {
             const double ratio = std::max(pitch[a], pitch[b]) / std::min(pitch[a], pitch[b]);
-            EXPECT_GE(ratio, 1.08) << kNames[a] << " (" << pitch[a] << " Hz) and " << kNames[b] << " ("
-                                   << pitch[b] << " Hz) sound too alike";
+            EXPECT_GE(ratio, 1.08) << kNames[a] << " (" << pitch[a] << " Hz) and " << kNames[b] << " (" << pitch[b]
+                                   << " Hz) sound too alike";
         }
 }
 

@@ -40,48 +40,37 @@
 
 namespace {
 
-[[noreturn]] void fail(const QString &message)
-{
+[[noreturn]] void fail(const QString& message) {
     std::fprintf(stderr, "assetpack: %s\n", qPrintable(message));
     std::exit(1);
 }
 
-QImage loadImage(const QString &path)
-{
+QImage loadImage(const QString& path) {
     QImage image(path);
-    if (image.isNull())
-        fail(QStringLiteral("cannot read picture '%1'").arg(path));
+    if (image.isNull()) fail(QStringLiteral("cannot read picture '%1'").arg(path));
     // Files named "...@2x" come in with a device pixel ratio of 2; here every
     // picture is handled in plain pixels.
     image.setDevicePixelRatio(1.0);
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-void saveOpaque(const QImage &image, const QString &path)
-{
+void saveOpaque(const QImage& image, const QString& path) {
     const QImage out = image.convertToFormat(QImage::Format_RGB888);
-    if (!out.save(path, "PNG"))
-        fail(QStringLiteral("cannot write '%1'").arg(path));
+    if (!out.save(path, "PNG")) fail(QStringLiteral("cannot write '%1'").arg(path));
 }
 
-int toInt(const QString &text, const char *what)
-{
+int toInt(const QString& text, const char* what) {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok || value < 0)
-        fail(QStringLiteral("bad %1: '%2'").arg(QString::fromLatin1(what), text));
+    if (!ok || value < 0) fail(QStringLiteral("bad %1: '%2'").arg(QString::fromLatin1(what), text));
     return value;
 }
 
-QRect parseRect(const QString &text)
-{
+QRect parseRect(const QString& text) {
     const QStringList parts = text.split(u',');
-    if (parts.size() != 4)
-        fail(QStringLiteral("bad rectangle '%1' (want X,Y,W,H)").arg(text));
-    const QRect rect(toInt(parts[0], "x"), toInt(parts[1], "y"), toInt(parts[2], "width"),
-                     toInt(parts[3], "height"));
-    if (rect.isEmpty())
-        fail(QStringLiteral("empty rectangle '%1'").arg(text));
+    if (parts.size() != 4) fail(QStringLiteral("bad rectangle '%1' (want X,Y,W,H)").arg(text));
+    const QRect rect(toInt(parts[0], "x"), toInt(parts[1], "y"), toInt(parts[2], "width"), toInt(parts[3], "height"));
+    if (rect.isEmpty()) fail(QStringLiteral("empty rectangle '%1'").arg(text));
     return rect;
 }
 
@@ -90,39 +79,31 @@ struct Options {
     std::vector<std::pair<QString, QString>> named;
     QStringList bare;
 
-    std::optional<QString> value(const QString &name) const
-    {
+    std::optional<QString> value(const QString& name) const {
         std::optional<QString> found;
-        for (const auto &[key, val] : named)
-            if (key == name)
-                found = val;
+        for (const auto& [key, val] : named)
+            if (key == name) found = val;
         return found;
     }
-    QString required(const QString &name) const
-    {
+    QString required(const QString& name) const {
         const auto found = value(name);
-        if (!found)
-            fail(QStringLiteral("missing --%1").arg(name));
+        if (!found) fail(QStringLiteral("missing --%1").arg(name));
         return *found;
     }
-    QStringList all(const QString &name) const
-    {
+    QStringList all(const QString& name) const {
         QStringList out;
-        for (const auto &[key, val] : named)
-            if (key == name)
-                out << val;
+        for (const auto& [key, val] : named)
+            if (key == name) out << val;
         return out;
     }
 };
 
-Options parseOptions(const QStringList &args)
-{
+Options parseOptions(const QStringList& args) {
     Options options;
     for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
+        const QString& arg = args[i];
         if (arg.startsWith(QStringLiteral("--"))) {
-            if (i + 1 >= args.size())
-                fail(QStringLiteral("%1 needs a value").arg(arg));
+            if (i + 1 >= args.size()) fail(QStringLiteral("%1 needs a value").arg(arg));
             options.named.emplace_back(arg.mid(2), args[i + 1]);
             ++i;
         } else {
@@ -132,13 +113,11 @@ Options parseOptions(const QStringList &args)
     return options;
 }
 
-int compose(const Options &options)
-{
+int compose(const Options& options) {
     const QString out = options.required(QStringLiteral("out"));
     const QImage base = loadImage(options.required(QStringLiteral("base")));
     const int scale = toInt(options.value(QStringLiteral("scale")).value_or(QStringLiteral("1")), "scale");
-    if (scale < 1)
-        fail(QStringLiteral("scale must be at least 1"));
+    if (scale < 1) fail(QStringLiteral("scale must be at least 1"));
 
     QRect crop = base.rect();
     if (const auto text = options.value(QStringLiteral("crop"))) {
@@ -152,19 +131,16 @@ int compose(const Options &options)
     }
     const int tile = toInt(options.value(QStringLiteral("tile")).value_or(QStringLiteral("1")), "tile");
     const int extend = toInt(options.value(QStringLiteral("extend")).value_or(QStringLiteral("0")), "extend") * scale;
-    if (tile < 1)
-        fail(QStringLiteral("tile must be at least 1"));
+    if (tile < 1) fail(QStringLiteral("tile must be at least 1"));
 
     const QImage piece = base.copy(crop);
     QImage result(piece.width() * tile + extend, piece.height(), QImage::Format_ARGB32);
     for (int t = 0; t < tile; ++t)
         for (int y = 0; y < piece.height(); ++y)
-            for (int x = 0; x < piece.width(); ++x)
-                result.setPixel(t * piece.width() + x, y, piece.pixel(x, y));
+            for (int x = 0; x < piece.width(); ++x) result.setPixel(t * piece.width() + x, y, piece.pixel(x, y));
     const int last = piece.width() * tile - 1;
     for (int e = 1; e <= extend; ++e)
-        for (int y = 0; y < result.height(); ++y)
-            result.setPixel(last + e, y, result.pixel(last, y));
+        for (int y = 0; y < result.height(); ++y) result.setPixel(last + e, y, result.pixel(last, y));
 
     const bool keepAlpha = options.value(QStringLiteral("alpha")).value_or(QString()) == QStringLiteral("keep");
     // Anything still transparent in the base would otherwise turn black.
@@ -183,7 +159,7 @@ int compose(const Options &options)
         const QRect r = parseRect(*text);
         overlayPart = QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale);
     }
-    for (const QString &path : options.all(QStringLiteral("overlay"))) {
+    for (const QString& path : options.all(QStringLiteral("overlay"))) {
         QImage overlay = loadImage(path);
         if (overlayPart) {
             if (!overlay.rect().contains(*overlayPart))
@@ -202,16 +178,14 @@ int compose(const Options &options)
         p.drawImage(0, 0, overlay);
     }
     if (keepAlpha) {
-        if (!result.save(out, "PNG"))
-            fail(QStringLiteral("cannot write '%1'").arg(out));
+        if (!result.save(out, "PNG")) fail(QStringLiteral("cannot write '%1'").arg(out));
     } else {
         saveOpaque(result, out);
     }
     return 0;
 }
 
-int mask(const Options &options)
-{
+int mask(const Options& options) {
     const QImage in = loadImage(options.required(QStringLiteral("in")));
     QImage sheet(in.size(), QImage::Format_RGB32);
     QImage maskImage(in.size(), QImage::Format_RGB32);
@@ -222,8 +196,7 @@ int mask(const Options &options)
             const QRgb px = in.pixel(x, y);  // straight (not premultiplied) alpha
             if (qAlpha(px) >= 128) {
                 QRgb colour = qRgb(qRed(px), qGreen(px), qBlue(px));
-                if (colour == white)
-                    colour = qRgb(254, 254, 254);
+                if (colour == white) colour = qRgb(254, 254, 254);
                 sheet.setPixel(x, y, colour);
                 maskImage.setPixel(x, y, black);
             } else {
@@ -237,21 +210,18 @@ int mask(const Options &options)
     return 0;
 }
 
-int contact(const Options &options)
-{
+int contact(const Options& options) {
     // Text needs a GUI application; no display is involved.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int appArgc = 1;
     static char appName[] = "assetpack";
-    static char *appArgv[] = {appName, nullptr};
+    static char* appArgv[] = {appName, nullptr};
     QGuiApplication app(appArgc, appArgv);
 
     const QString out = options.required(QStringLiteral("out"));
     const int zoom = toInt(options.value(QStringLiteral("zoom")).value_or(QStringLiteral("2")), "zoom");
     const int maxWidth = toInt(options.value(QStringLiteral("width")).value_or(QStringLiteral("1600")), "width");
-    if (zoom < 1)
-        fail(QStringLiteral("zoom must be at least 1"));
+    if (zoom < 1) fail(QStringLiteral("zoom must be at least 1"));
 
     struct Entry {
         QString label;
@@ -259,10 +229,9 @@ int contact(const Options &options)
         QRect place;  // where the enlarged picture goes
     };
     std::vector<Entry> entries;
-    for (const QString &arg : options.bare) {
+    for (const QString& arg : options.bare) {
         const qsizetype eq = arg.indexOf(u'=');
-        if (eq <= 0)
-            fail(QStringLiteral("bad entry '%1' (want LABEL=PNG)").arg(arg));
+        if (eq <= 0) fail(QStringLiteral("bad entry '%1' (want LABEL=PNG)").arg(arg));
         Entry e;
         e.label = arg.left(eq);
         e.image = loadImage(arg.mid(eq + 1));
@@ -282,7 +251,7 @@ int contact(const Options &options)
     int y = titleHeight;
     int rowHeight = 0;
     int sheetWidth = 0;
-    for (Entry &e : entries) {
+    for (Entry& e : entries) {
         const int w = e.image.width() * zoom;
         const int h = e.image.height() * zoom;
         const int cellWidth = std::max(w, metrics.horizontalAdvance(e.label));
@@ -311,7 +280,7 @@ int contact(const Options &options)
                QStringLiteral("Tessuri pictures at 1x, shown %1x (nearest neighbour)").arg(zoom));
     p.setFont(font);
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    for (const Entry &e : entries) {
+    for (const Entry& e : entries) {
         p.drawText(QRect(e.place.x(), e.place.y() - labelHeight, sheet.width(), labelHeight),
                    Qt::AlignLeft | Qt::AlignVCenter, e.label);
         p.drawImage(e.place, e.image.scaled(e.place.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
@@ -324,8 +293,7 @@ int contact(const Options &options)
     return 0;
 }
 
-void usage()
-{
+void usage() {
     std::fprintf(stderr,
                  "usage: assetpack compose --out OUT --base BASE [--scale S] [--crop X,Y,W,H]\n"
                  "                         [--tile N] [--extend K] [--overlay-rect X,Y,W,H]\n"
@@ -336,24 +304,19 @@ void usage()
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) {
         usage();
         return 2;
     }
     const std::string command = argv[1];
     QStringList args;
-    for (int i = 2; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 2; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const Options options = parseOptions(args);
 
-    if (command == "compose")
-        return compose(options);
-    if (command == "mask")
-        return mask(options);
-    if (command == "contact")
-        return contact(options);
+    if (command == "compose") return compose(options);
+    if (command == "mask") return mask(options);
+    if (command == "contact") return contact(options);
     usage();
     return 2;
 }

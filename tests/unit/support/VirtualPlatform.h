@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <ostream>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -58,6 +58,7 @@ public:
     std::function<void(uint32_t ms)> onSleep;
 
     struct Entry;
+
 private:
     void DeliverPosted();
     void FireDue();
