@@ -27,14 +27,7 @@ class Alarm {
 public:
     static constexpr int kCheckMs = 200;
 
-    // What the alarm works with on the clock while it fires.
-    struct Clock {
-        ClockDisplay& face;
-        SignDisplay& sign;
-        StageDriver& stage;
-        // Shows the sign of whatever is still set once the alarm is over.
-        std::function<void()> showRestingSign;
-    };
+    using Clock = ClockParts;
     Alarm(platform::SystemClock& clock, platform::EventPump& pump, Settings& settings, Clock onClock, CallOut& callOut,
           CallOutChoice& choice);
 

@@ -25,14 +25,7 @@ public:
     // spinning the processor.
     static constexpr uint32_t kLinePollMs = 20;
 
-    // What the countdown works with on the clock while its line plays.
-    struct Clock {
-        ClockDisplay& face;
-        SignDisplay& sign;
-        StageDriver& stage;
-        // Shows the sign of whatever is still set once the countdown is over.
-        std::function<void()> showRestingSign;
-    };
+    using Clock = ClockParts;
     Countdown(platform::SystemClock& clock, platform::EventPump& pump, Voice& voice, Clock onClock, CallOut& callOut,
               CallOutChoice& choice);
 

@@ -155,40 +155,23 @@ std::string SettingsDialog::DigitsOnlyText(const platform::TextBox& box) {
     return {};
 }
 
-void SettingsDialog::HourTyped() {
-    const std::string s = DigitsOnlyText(hourBox_);
+void SettingsDialog::NumberTyped(platform::TextBox& box, platform::SpinControl& spin, const TypedRange& range) {
+    if (range.emptyReadsZero && box.Text().empty()) box.SetText("0");
+    const std::string s = DigitsOnlyText(box);
     const int n = NumberInDigits(s);
-    if (!s.empty() && (n < 1 || n > 12)) {
-        Message(kHourRange, MessageIcon::kInformation);
+    if (!s.empty() && (n < range.lowest || n > range.highest)) {
+        Message(range.message, MessageIcon::kInformation);
         return;
     }
-    hourBox_.SetText(s);
-    if (!s.empty()) hourSpin_.SetValue(n);
+    box.SetText(s);
+    if (!s.empty()) spin.SetValue(n);
 }
 
-void SettingsDialog::MinuteTyped() {
-    if (minuteBox_.Text().empty()) minuteBox_.SetText("0");
-    const std::string s = DigitsOnlyText(minuteBox_);
-    const int n = NumberInDigits(s);
-    if (!s.empty() && n > 59) {
-        Message(kMinuteRange, MessageIcon::kInformation);
-        return;
-    }
-    minuteBox_.SetText(s);
-    if (!s.empty()) minuteSpin_.SetValue(n);
-}
+void SettingsDialog::HourTyped() { NumberTyped(hourBox_, hourSpin_, {1, 12, kHourRange, false}); }
 
-void SettingsDialog::CountdownTyped() {
-    if (countdownBox_.Text().empty()) countdownBox_.SetText("0");
-    const std::string s = DigitsOnlyText(countdownBox_);
-    const int n = NumberInDigits(s);
-    if (!s.empty() && n > 999) {
-        Message(kTimerRange, MessageIcon::kInformation);
-        return;
-    }
-    countdownBox_.SetText(s);
-    if (!s.empty()) countdownSpin_.SetValue(n);
-}
+void SettingsDialog::MinuteTyped() { NumberTyped(minuteBox_, minuteSpin_, {0, 59, kMinuteRange, true}); }
+
+void SettingsDialog::CountdownTyped() { NumberTyped(countdownBox_, countdownSpin_, {0, 999, kTimerRange, true}); }
 
 void SettingsDialog::HourSpun() {
     int v = hourSpin_.Value();

@@ -72,6 +72,16 @@ public:
 private:
     // Enables the alarm's controls or the countdown's.
     void SetMode(bool alarm);
+    // What a box takes: a number in lowest..highest, else the range message;
+    // an emptied box reads 0 where the box says so.
+    struct TypedRange {
+        int lowest, highest;
+        const char* message;
+        bool emptyReadsZero;
+    };
+    // The box's text after an edit: digits only, the number in range, then
+    // the spin control follows it.
+    void NumberTyped(platform::TextBox& box, platform::SpinControl& spin, const TypedRange& range);
     void HourTyped();
     void MinuteTyped();
     void CountdownTyped();

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "characters/Character.h"
 #include "face/ClockFace.h"
@@ -22,6 +23,16 @@ public:
     virtual ~StageDriver() = default;
     // Enters the phase of the present minute, or poses once more in it.
     virtual void AnimateStage() = 0;
+};
+
+// What the alarm and the countdown keep going on the clock while they hold
+// the thread, and the sign they leave when they are over.
+struct ClockParts {
+    ClockDisplay& face;
+    SignDisplay& sign;
+    StageDriver& stage;
+    // Shows the sign of whatever is still set.
+    std::function<void()> showRestingSign;
 };
 
 class Stage final : public StageDriver {
