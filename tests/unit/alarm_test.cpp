@@ -1,11 +1,11 @@
-// The alarm and the countdown on virtual time: when each fires, what it
-// leaves behind in the settings file and on the sign, how changes of the
-// wall clock move the alarm, and what the call-out after a countdown looks
-// like on the running clock.
+// The alarm on virtual time: when it fires, what it leaves behind in the
+// settings file and on the sign, how changes of the wall clock move it;
+// then, on the running clock, the sign and the call-out window when the
+// alarm and the countdown meet.
 //
-// Each of the two is built on its own over small stand-ins for the face,
-// the sign, the stage and the call-out; the whole program comes in only
-// where the point is how the parts meet.
+// The alarm is built on its own over small stand-ins for the face, the
+// sign, the stage and the call-out (support/StandIns.h); the whole program
+// comes in only where the point is how the parts meet.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +24,7 @@
 #include "settings/SettingsStore.h"
 #include "stage/Stage.h"
 #include "support/ClockRig.h"
+#include "support/StandIns.h"
 #include "support/VirtualPlatform.h"
 #include "voice/ClipCatalogue.h"
 #include "voice/Voice.h"
@@ -31,120 +32,6 @@
 namespace {
 
 using namespace testing_support;
-
-// "open 0196" for clip 196: the media clip call as the recording sound layer
-// notes it; its log line has "clip " in front.
-std::string ClipOpen(int clip) { return "open " + clips::FileName(clip).substr(0, 4); }
-
-// How often clip n was opened as the media clip.
-int Opened(const RecordingSound& sound, int clip) {
-    return static_cast<int>(std::count(sound.clipCalls.begin(), sound.clipCalls.end(), ClipOpen(clip)));
-}
-
-// ---------------------------------------------------------------------------
-// Stand-ins for what the alarm and the countdown work with.  Each notes
-// what it was asked in the rig's log, among the pump's "sleep N" lines.
-
-// The face: notes the wall-clock second of every redraw, as the real face
-// would draw it.
-class NotedFace final : public ClockDisplay {
-public:
-    NotedFace(VirtualClock& clock, std::vector<std::string>& log) : clock_(clock), log_(log) {}
-    void UpdateClockDisplay() override {
-        const platform::LocalTime now = clock_.Now();
-        redraws.push_back(((now.hour * 60 + now.minute) * 60 + now.second) * 1000LL + now.millisecond);
-        drawnSeconds.insert(now.second);
-        log_.push_back("face");
-    }
-    std::vector<int64_t> redraws;  // milliseconds of the day
-    std::set<int> drawnSeconds;
-
-private:
-    VirtualClock& clock_;
-    std::vector<std::string>& log_;
-};
-
-class NotedSign final : public SignDisplay {
-public:
-    explicit NotedSign(std::vector<std::string>& log) : log_(log) {}
-    void ShowSign(Sign sign) override {
-        shown.push_back(sign);
-        log_.push_back("sign");
-    }
-    std::vector<Sign> shown;
-
-private:
-    std::vector<std::string>& log_;
-};
-
-// A stage on which nothing walks or poses: only the steps are counted.
-class NotedStage final : public StageDriver {
-public:
-    explicit NotedStage(std::vector<std::string>& log) : log_(log) {}
-    void AnimateStage() override {
-        ++steps;
-        log_.push_back("stage");
-    }
-    int steps = 0;
-
-private:
-    std::vector<std::string>& log_;
-};
-
-// The call-out: notes each one with its choice and the wall clock, and holds
-// the thread as a call-out does (an alarm line of 0.7 s, then 3 s).
-class NotedCallOut final : public CallOut {
-public:
-    NotedCallOut(VirtualClock& clock, VirtualPump& pump, std::vector<std::string>& log)
-        : clock_(clock), pump_(pump), log_(log) {}
-    struct Presented {
-        CallOutKind kind;
-        Character speaker;
-        platform::LocalTime at;
-    };
-    void Present(const CallOutChoice& choice) override {
-        presented.push_back({choice.kind, choice.speaker, clock_.Now()});
-        log_.push_back(std::string("call-out ") + (choice.kind == CallOutKind::kAlarm ? "alarm " : "countdown ") +
-                       std::string(NameOf(choice.speaker)));
-        pump_.Sleep(lastsMs);
-    }
-    std::vector<Presented> presented;
-    uint32_t lastsMs = 3'700;
-
-private:
-    VirtualClock& clock_;
-    VirtualPump& pump_;
-    std::vector<std::string>& log_;
-};
-
-// What the alarm and the countdown share: the machine, the stand-ins, the
-// choice of the next call-out.
-struct StandIns {
-    // The first log line at or after `from` that starts with `prefix`; the
-    // log's size when there is none.
-    [[nodiscard]] std::size_t Find(const std::string& prefix, std::size_t from = 0) const {
-        for (std::size_t i = from; i < log.size(); ++i)
-            if (log[i].starts_with(prefix)) return i;
-        return log.size();
-    }
-    [[nodiscard]] int CallOuts() const { return static_cast<int>(callOut.presented.size()); }
-
-    TempFolder folder;
-    VirtualClock clock;
-    std::vector<std::string> log;
-    VirtualPump pump{clock, &log};
-    NotedFace face{clock, log};
-    NotedSign sign{log};
-    NotedStage stage{log};
-    NotedCallOut callOut{clock, pump, log};
-    CallOutChoice choice;
-    // How often the sign of whatever is still set was asked for.
-    int restingSigns = 0;
-    std::function<void()> showRestingSign = [this] {
-        ++restingSigns;
-        log.push_back("resting sign");
-    };
-};
 
 // The alarm over a settings file in a temporary folder.
 struct AlarmRig : StandIns {
@@ -351,147 +238,6 @@ TEST(AlarmClockChange, AnAlarmInASkippedStretchFiresOnceAfterItAndNoOtherStepMak
         EXPECT_EQ(firedAt.hour, c.firedH) << "first call-out at " << firedAt.hour << ":" << firedAt.minute;
         EXPECT_EQ(firedAt.minute, c.firedM);
     }
-}
-
-// ---------------------------------------------------------------------------
-// The countdown, with its line played through the recording sound layer.
-
-struct CountdownRig : StandIns {
-    [[nodiscard]] int Opened(int clip) const { return ::Opened(sound, clip); }
-
-    RecordingSound sound{clock, &log};
-    Voice voice{sound, clock, platform::InFolder(folder.Path(), "wav")};
-    Countdown countdown{clock, pump, voice, {face, sign, stage, showRestingSign}, callOut, choice};
-};
-
-class CountdownRunning : public ::testing::Test, protected CountdownRig {
-protected:
-    // Starts at 10:00:00 with a countdown of `minutes` set at once.
-    void StartWith(int minutes) {
-        clock.SetTime(10, 0, 0);
-        countdown.Start(minutes);
-    }
-};
-
-TEST(CountdownTiming, LineStartsTenSecondsBeforeTheEnd) {
-    struct Case {
-        int minutes;
-        int64_t lineAfterMs;
-    };
-    for (const Case c : {Case{1, 50'000}, Case{2, 110'000}, Case{999, 59'930'000}}) {
-        SCOPED_TRACE(c.minutes);
-        CountdownRig r;
-        r.clock.SetTime(10, 0, 0);
-        r.countdown.Start(c.minutes);
-        EXPECT_EQ(r.sign.shown, std::vector<Sign>{Sign::kCountdown});
-        EXPECT_TRUE(r.countdown.Running());
-        r.pump.RunFor(c.lineAfterMs - 1);
-        EXPECT_EQ(r.Opened(196), 0) << "too early";
-        r.pump.RunFor(1);
-        EXPECT_EQ(r.Opened(196), 1);
-    }
-}
-
-TEST(CountdownTiming, RestartingMovesTheEnd) {
-    struct Case {
-        int minutes;
-        int64_t restartAfterMs;
-        int newMinutes;
-        int64_t lineAfterRestartMs;
-    };
-    // Later than the running one would have ended; earlier, restarted off
-    // the check's 200 ms beat, so the line waits for the next check.
-    for (const Case c : {Case{1, 30'000, 2, 110'000}, Case{5, 30'150, 1, 50'050}}) {
-        SCOPED_TRACE(c.minutes);
-        CountdownRig r;
-        r.clock.SetTime(10, 0, 0);
-        r.countdown.Start(c.minutes);
-        r.pump.RunFor(c.restartAfterMs);
-        r.countdown.Start(c.newMinutes);
-        r.pump.RunFor(c.lineAfterRestartMs - 1);
-        EXPECT_EQ(r.Opened(196), 0) << "too early";
-        r.pump.RunFor(1);
-        EXPECT_EQ(r.Opened(196), 1);
-    }
-}
-
-TEST_F(CountdownRunning, ZeroMinutesCancelsAndLeavesTheSign) {
-    StartWith(1);
-    pump.RunFor(10'000);
-    choice.kind = CallOutKind::kAlarm;
-    countdown.Start(0);
-    EXPECT_EQ(countdown.Deadline(), std::nullopt);
-    EXPECT_FALSE(countdown.Running());
-    EXPECT_EQ(choice.kind, CallOutKind::kCountdown);
-    pump.RunFor(600'000);
-    EXPECT_EQ(Opened(196), 0);
-    EXPECT_EQ(CallOuts(), 0);
-    EXPECT_TRUE(sound.plays.empty());
-    EXPECT_EQ(sign.shown, std::vector<Sign>{Sign::kCountdown});
-    EXPECT_EQ(restingSigns, 0);
-}
-
-TEST(CountdownLine, TheSpeakersLineThenTheCallOutAsChosenThenTheRestingSign) {
-    struct Case {
-        const char* name;
-        CallOutKind kindAfterStart;  // what a confirmation in alarm mode sets meanwhile
-        Character speaker;
-    };
-    const Case cases[] = {{"countdown kind", CallOutKind::kCountdown, Character::kRumika},
-                          {"countdown kind, Yatsuha", CallOutKind::kCountdown, Character::kYatsuha},
-                          {"alarm kind", CallOutKind::kAlarm, Character::kRumika},
-                          {"alarm kind, Mazeri", CallOutKind::kAlarm, Character::kMazeri}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        CountdownRig r;
-        r.clock.SetTime(10, 0, 0);
-        r.choice.speaker = c.speaker;
-        r.countdown.Start(1);
-        r.choice.kind = c.kindAfterStart;
-        r.pump.RunFor(60'000);
-
-        const int line = 196 + IndexOf(c.speaker);
-        EXPECT_EQ(r.Opened(line), 1);
-        const std::size_t lineEnd = r.Find("clip close", r.Find("clip " + ClipOpen(line)));
-        ASSERT_LT(lineEnd, r.log.size());
-        ASSERT_EQ(r.CallOuts(), 1);
-        EXPECT_GT(r.Find("call-out"), lineEnd);
-        EXPECT_EQ(r.callOut.presented[0].kind, c.kindAfterStart);
-        EXPECT_EQ(r.callOut.presented[0].speaker, c.speaker);
-        EXPECT_GT(r.Find("resting sign"), r.Find("call-out"));
-        EXPECT_EQ(r.restingSigns, 1);
-        EXPECT_FALSE(r.countdown.Running());
-        EXPECT_FALSE(r.countdown.Checking());
-    }
-}
-
-TEST_F(CountdownRunning, MissingLineGoesStraightToTheCallOut) {
-    sound.missing.insert(196);
-    StartWith(1);
-    pump.RunFor(60'000);
-    EXPECT_EQ(Opened(196), 1);
-    const std::size_t open = Find("clip open 0196");
-    const std::size_t callOutAt = Find("call-out countdown");
-    ASSERT_LT(callOutAt, log.size());
-    EXPECT_GT(Find("sleep", open), callOutAt) << "waited on a clip that never played";
-    EXPECT_EQ(CallOuts(), 1);
-    EXPECT_EQ(restingSigns, 1);
-}
-
-TEST_F(CountdownRunning, FaceAndStageKeepGoingWhileTheLinePlays) {
-    sound.clipMs[196] = 5'000;
-    StartWith(1);  // the line plays from 10:00:50 to 10:00:55
-    pump.RunFor(50'000);
-    ASSERT_EQ(Opened(196), 1);
-    ASSERT_GT(face.redraws.size(), 100u);
-    // Redraws only come while the line plays: no gap between two of them,
-    // nor after the line's start, is as long as a second.
-    const int64_t lineStart = (10 * 3600 + 50) * 1000LL;
-    EXPECT_LT(face.redraws.front() - lineStart, 1000);
-    for (std::size_t i = 1; i < face.redraws.size(); ++i)
-        EXPECT_LT(face.redraws[i] - face.redraws[i - 1], 1000) << "after the redraw at " << face.redraws[i - 1];
-    for (int s = 50; s <= 54; ++s) EXPECT_TRUE(face.drawnSeconds.contains(s)) << "second " << s << " never drawn";
-    EXPECT_EQ(stage.steps, static_cast<int>(face.redraws.size())) << "the stage goes on with the face";
 }
 
 // ---------------------------------------------------------------------------
