@@ -93,7 +93,8 @@ class IniTextFind : public ::testing::TestWithParam<FindCase> {};
 
 TEST_P(IniTextFind, FindsThisValue) {
     const FindCase& c = GetParam();
-    const std::optional<std::string_view> found = IniText(c.text).Find(c.section, c.key);
+    const IniText text(c.text);  // the view found points into it
+    const std::optional<std::string_view> found = text.Find(c.section, c.key);
     EXPECT_EQ(found ? std::optional<std::string>(*found) : std::nullopt, c.expected);
 }
 
