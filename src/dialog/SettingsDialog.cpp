@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "settings/SettingsText.h"
 
@@ -98,15 +99,43 @@ void SettingsDialog::ShowModal(Homes homes) {
 }
 
 platform::Control& SettingsDialog::ControlAt(DialogControl control) const {
-    platform::Control* const controls[] = {&ok_,           &cancel_,        &alarmFrame_,       &am_,
-                                           &pm_,           &hourBox_,       &hourSpin_,         &hourCaption_,
-                                           &minuteBox_,    &minuteSpin_,    &minuteCaption_,    &alarmSwitch_,
-                                           &repeatGroup_,  &onceOnly_,      &everyDay_,         &countdownFrame_,
-                                           &countdownBox_, &countdownSpin_, &countdownCaption_, &stageFrame_,
-                                           onStage_[0],    onStage_[1],     onStage_[2],        onStage_[3],
-                                           onStage_[4],    &cycleCaption_,  &cycleList_,        &speakerCaption_,
-                                           &speakerList_,  &staysOnTop_};
-    return *controls[static_cast<int>(control) - 1];
+    // Named pairs rather than an array in the enumeration's order: a control
+    // added to the layout cannot shift the others onto the wrong place.
+    const std::pair<C, platform::Control*> controls[] = {
+        {C::kOk, &ok_},
+        {C::kCancel, &cancel_},
+        {C::kAlarmFrame, &alarmFrame_},
+        {C::kAm, &am_},
+        {C::kPm, &pm_},
+        {C::kHourBox, &hourBox_},
+        {C::kHourSpin, &hourSpin_},
+        {C::kHourCaption, &hourCaption_},
+        {C::kMinuteBox, &minuteBox_},
+        {C::kMinuteSpin, &minuteSpin_},
+        {C::kMinuteCaption, &minuteCaption_},
+        {C::kAlarmSwitch, &alarmSwitch_},
+        {C::kRepeatGroup, &repeatGroup_},
+        {C::kOnceOnly, &onceOnly_},
+        {C::kEveryDay, &everyDay_},
+        {C::kCountdownFrame, &countdownFrame_},
+        {C::kCountdownBox, &countdownBox_},
+        {C::kCountdownSpin, &countdownSpin_},
+        {C::kCountdownCaption, &countdownCaption_},
+        {C::kStageFrame, &stageFrame_},
+        {C::kOnStage0, onStage_[0]},
+        {C::kOnStage1, onStage_[1]},
+        {C::kOnStage2, onStage_[2]},
+        {C::kOnStage3, onStage_[3]},
+        {C::kOnStage4, onStage_[4]},
+        {C::kCycleCaption, &cycleCaption_},
+        {C::kCycleList, &cycleList_},
+        {C::kSpeakerCaption, &speakerCaption_},
+        {C::kSpeakerList, &speakerList_},
+        {C::kStaysOnTop, &staysOnTop_},
+    };
+    for (const auto& [place, c] : controls)
+        if (place == control) return *c;
+    return ok_;  // kDialog is the dialog itself, not a control
 }
 
 void SettingsDialog::Load() {
