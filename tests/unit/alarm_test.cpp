@@ -293,16 +293,7 @@ TEST(RunningClock, WhenTheAlarmOrTheCountdownIsOverTheSignShowsTheOther) {
 // The call-out window after a countdown's line: its layout and sound are
 // those of the kind chosen last, whoever chose it.
 TEST(RunningClock, TheCountdownsCallOutFollowsTheLineInTheLayoutOfTheChosenKind) {
-    struct Case {
-        const char* name;
-        CallOutKind kindAfterStart;  // what a confirmation in alarm mode sets meanwhile
-        Character speaker;
-    };
-    const Case cases[] = {{"countdown layout", CallOutKind::kCountdown, Character::kRumika},
-                          {"countdown layout, Yatsuha", CallOutKind::kCountdown, Character::kYatsuha},
-                          {"alarm layout", CallOutKind::kAlarm, Character::kRumika},
-                          {"alarm layout, Mazeri", CallOutKind::kAlarm, Character::kMazeri}};
-    for (const Case& c : cases) {
+    for (const CountdownCallOutCase& c : kCountdownCallOutCases) {
         SCOPED_TRACE(c.name);
         ClockRig r;
         r.Start(10, 0, 0);

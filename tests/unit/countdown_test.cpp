@@ -108,16 +108,7 @@ TEST_F(CountdownRunning, ZeroMinutesCancelsAndLeavesTheSign) {
 }
 
 TEST(CountdownLine, TheSpeakersLineThenTheCallOutAsChosenThenTheRestingSign) {
-    struct Case {
-        const char* name;
-        CallOutKind kindAfterStart;  // what a confirmation in alarm mode sets meanwhile
-        Character speaker;
-    };
-    const Case cases[] = {{"countdown kind", CallOutKind::kCountdown, Character::kRumika},
-                          {"countdown kind, Yatsuha", CallOutKind::kCountdown, Character::kYatsuha},
-                          {"alarm kind", CallOutKind::kAlarm, Character::kRumika},
-                          {"alarm kind, Mazeri", CallOutKind::kAlarm, Character::kMazeri}};
-    for (const Case& c : cases) {
+    for (const CountdownCallOutCase& c : kCountdownCallOutCases) {
         SCOPED_TRACE(c.name);
         CountdownRig r;
         r.clock.SetTime(10, 0, 0);

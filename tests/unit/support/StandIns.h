@@ -129,4 +129,17 @@ struct StandIns {
     };
 };
 
+// The choices a countdown's call-out is tried with: the kind a later
+// confirmation in alarm mode may have set meanwhile, and the speaker.
+struct CountdownCallOutCase {
+    const char* name;
+    CallOutKind kindAfterStart;
+    Character speaker;
+};
+inline constexpr CountdownCallOutCase kCountdownCallOutCases[] = {
+    {"countdown kind", CallOutKind::kCountdown, Character::kRumika},
+    {"countdown kind, Yatsuha", CallOutKind::kCountdown, Character::kYatsuha},
+    {"alarm kind", CallOutKind::kAlarm, Character::kRumika},
+    {"alarm kind, Mazeri", CallOutKind::kAlarm, Character::kMazeri}};
+
 }  // namespace testing_support
